@@ -1,0 +1,109 @@
+// What the program asks of the platform. The portable core sees only these
+// interfaces; the Windows implementation lives in the *_win files beside
+// this one, and the unit tests use in-memory fakes. Every text is UTF-8.
+// Every operation may raise TrappedError unless it says otherwise.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/value.h"
+
+namespace vantrel {
+
+// The object WScript.Shell's CreateShortcut answers. Members are called in
+// the order the caller chooses; nothing is written before Save.
+class IShortcut {
+public:
+    virtual ~IShortcut() = default;
+    virtual void SetTargetPath(const std::string& path) = 0;
+    virtual void SetHotkey(const std::string& keys) = 0;
+    virtual std::string GetHotkey() = 0;
+    virtual void SetWindowStyle(int16_t style) = 0;
+    virtual void Save() = 0;
+};
+
+// WScript.Shell, late-bound.
+class IScriptShell {
+public:
+    virtual ~IScriptShell() = default;
+    // path begins "HKLM\" or "HKCU\"; the last component is the value name.
+    virtual ShellValue RegRead(const std::string& path) = 0;
+    // Without a type the shell stores a text as REG_SZ; with one ("REG_DWORD",
+    // "REG_BINARY") it stores the integer in that form.
+    virtual void RegWrite(const std::string& path, const std::string& text) = 0;
+    virtual void RegWrite(const std::string& path, int32_t value, const std::string& type) = 0;
+    virtual std::string SpecialFolders(const std::string& name) = 0;
+    virtual std::unique_ptr<IShortcut> CreateShortcut(const std::string& lnkPath) = 0;
+};
+
+// InternetExplorer.Application, late-bound.
+class IBrowser {
+public:
+    virtual ~IBrowser() = default;
+    virtual void SetVisible(bool visible) = 0;
+    virtual void Navigate(const std::string& url) = 0;
+};
+
+// Objects created by ProgID. A creation that fails raises number 429.
+class IObjectFactory {
+public:
+    virtual ~IObjectFactory() = default;
+    virtual std::unique_ptr<IScriptShell> CreateScriptShell() = 0;  // "WScript.Shell"
+    virtual std::unique_ptr<IBrowser> CreateBrowser() = 0;          // "InternetExplorer.Application"
+};
+
+// The user32 functions of mdlWinAPI. Window handles travel as integers;
+// texts are converted to the system's ANSI code page by the implementation.
+class IWinApi {
+public:
+    virtual ~IWinApi() = default;
+    static constexpr intptr_t kHwndBroadcast = 0xFFFF;
+    static constexpr uint32_t kWmWinIniChange = 0x001A;
+    static constexpr uint32_t kHelpContents = 3;
+
+    // A null class or window name is passed as std::nullopt.
+    virtual intptr_t FindWindowA(const std::optional<std::string>& className,
+                                 const std::optional<std::string>& windowName) = 0;
+    // lParam points at caller-owned memory that outlives the call.
+    virtual intptr_t SendMessageA(intptr_t hwnd, uint32_t msg, intptr_t wParam, const void* lParam) = 0;
+    virtual int32_t WinHelpA(intptr_t hwnd, const std::string& helpFile, uint32_t command, uintptr_t data) = 0;
+};
+
+// Facilities of the operating system that are not objects.
+class IHost {
+public:
+    virtual ~IHost() = default;
+    // True when another instance of this program is already running.
+    virtual bool PrevInstance() = 0;
+    // Folder of the running executable, as the system gives it ("C:\Tools",
+    // or "D:\" at a drive root).
+    virtual std::string ExeFolder() = 0;
+    // File name of the running executable without its extension.
+    virtual std::string ExeBaseName() = 0;
+    // Open a file for reading and close it again; each step may raise.
+    virtual void OpenForRead(const std::string& path) = 0;
+    virtual void Close() = 0;
+    virtual void DeleteFile(const std::string& path) = 0;
+};
+
+enum class MsgIcon { Critical, Information };
+
+// Modal message boxes with one OK button.
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    virtual void Show(const std::string& text, const std::string& title, MsgIcon icon) = 0;
+};
+
+// Everything the core reaches outside itself, handed to each window's logic.
+struct Platform {
+    IObjectFactory& objects;
+    IWinApi& api;
+    IHost& host;
+    IMessageBox& msgbox;
+};
+
+}  // namespace vantrel

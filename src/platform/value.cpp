@@ -1,0 +1,20 @@
+#include "platform/value.h"
+
+namespace vantrel {
+
+std::string ErrText(const ErrValue& e) {
+    return std::to_string(e.number) + ":" + e.description;
+}
+
+std::string ToText(const ShellValue& v) {
+    switch (v.kind) {
+    case ShellValue::Kind::Empty: return std::string();
+    case ShellValue::Kind::Text: return v.text;
+    case ShellValue::Kind::Integer: return std::to_string(v.integer);
+    case ShellValue::Kind::Boolean: return v.integer ? "True" : "False";
+    case ShellValue::Kind::NoText: break;
+    }
+    throw TrappedError(kErrTypeMismatch, "型が一致しません。");
+}
+
+}  // namespace vantrel
