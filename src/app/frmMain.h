@@ -1,0 +1,100 @@
+// The main window's logic: start-up, the two browser settings, picks, the
+// resize rule and the popup menu. Its operations are spread over app/ (life
+// cycle, menu) and settings/ (registry mapping and picks); the Windows layer
+// turns messages into these calls.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/gateway.h"
+
+namespace vantrel {
+
+enum class PopupChoice { None, Setting, Help, About };
+
+// Mouse buttons as the mouse-release events report them.
+constexpr int16_t kLeftButton = 1;
+constexpr int16_t kRightButton = 2;
+constexpr int16_t kMiddleButton = 4;
+
+class IMainView {
+public:
+    virtual ~IMainView() = default;
+    virtual IComboBox& cmbRegImage() = 0;
+    virtual IComboBox& cmbRegJS_Switch() = 0;
+
+    // Outer size (frame and title bar included), in twips.
+    virtual double Width() = 0;
+    virtual double Height() = 0;
+    virtual void SetWidth(int32_t twips) = 0;
+    virtual void SetHeight(int32_t twips) = 0;
+    virtual bool IsMinimized() = 0;
+
+    // The wait panel fraWait (with lblWait inside).
+    virtual void MoveWait(int32_t leftTwips, int32_t topTwips) = 0;
+    virtual void WaitToFront() = 0;
+    virtual void SetWaitVisible(bool visible) = 0;
+    // Repaints the whole window before returning.
+    virtual void Refresh() = 0;
+
+    virtual intptr_t hWnd() = 0;
+    // Shows mnuPopup at the pointer; returns when it closes, with the item chosen.
+    virtual PopupChoice PopupMenu() = 0;
+    // Load the dialog afresh and show it modally; return when it has closed.
+    virtual void ShowSettingDialog() = 0;
+    virtual void ShowAboutDialog() = 0;
+};
+
+class frmMain {
+public:
+    frmMain(IMainView& view, Platform platform) : view_(view), p_(platform) {}
+
+    // Raises ProgramEnd when the program must end instead of showing the window.
+    void Form_Load();
+    void Form_Unload(bool& cancel);
+    void Form_Resize();
+
+    void Form_MouseUp(int16_t button, int16_t shift, float x, float y);
+    void lblShowImage_MouseUp(int16_t button, int16_t shift, float x, float y);
+    void lblScriptExecute_MouseUp(int16_t button, int16_t shift, float x, float y);
+    void mnuSetting_Click();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
+
+    void cmbRegImage_Click();
+    void cmbRegJS_Switch_Click();
+
+    // Window members, readable for the window layer and the tests.
+    const IScriptShell* Shell() const { return objShell.get(); }
+    const std::string& RegPath() const { return strRegPath; }
+    int32_t FormWidth() const { return lngFormWidth; }
+    int32_t FormHeight() const { return lngFormHeight; }
+
+private:
+    // settings/image_setting.cpp
+    bool GetRegImageValues();
+    bool GetRegImage(std::string& regPath, std::string& value);
+    void SetCmbRegImage(bool enabled, const std::string& value);
+    bool SetRegImage(const std::string& regPath, int32_t index);
+    // settings/script_setting.cpp
+    bool GetRegJS_Switch(std::string& value);
+    void SetCmbRegJS_Switch(bool enabled, const std::string& value);
+    bool SetRegJS_Switch(int32_t index);
+
+    void OpenPopup(int16_t button);
+    // Shows a trapped registry error in the "エラー" box.
+    void ShowRegError(const TrappedError& e);
+
+    IMainView& view_;
+    Platform p_;
+
+    std::unique_ptr<IScriptShell> objShell;
+    std::string strRegPath;
+    int32_t lngFormWidth = 0;
+    int32_t lngFormHeight = 0;
+};
+
+}  // namespace vantrel
