@@ -57,3 +57,8 @@ void CenterOnScreen(HWND h);
 SIZE OuterSize(int clientW, int clientH, DWORD style, DWORD exStyle);
 
 }  // namespace vantrel::win
+
+namespace vantrel::win {
+// Ends the process at once (after a ProgramEnd reached a window procedure).
+[[noreturn]] void EndProgram();
+}  // namespace vantrel::win
