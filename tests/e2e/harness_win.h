@@ -1,0 +1,125 @@
+// The end-to-end harness: runs the real VantrelV1_0.exe under Wine and acts on
+// it as a user would, through the window system. Every wait has a timeout and
+// fails the current test with a message saying what did not appear.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+constexpr int kTimeoutMs = 10000;
+
+// VantrelV1_0.exe beside the driver (or VANTREL_EXE when set).
+std::wstring ExePath();
+
+// ---- registry -------------------------------------------------------------
+// The browser values a Windows system with Internet Explorer has; ResetCase()
+// writes exactly these before each case.
+extern const wchar_t* const kPictsKey;   // HKLM ...\AdvancedOptions\MULTIMEDIA\PICTS
+extern const wchar_t* const kMainKey;    // HKCU Software\Microsoft\Internet Explorer\Main
+extern const wchar_t* const kZone3Key;   // HKCU ...\Internet Settings\Zones\3
+
+struct RegVal {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    std::wstring Str() const;   // REG_SZ/REG_EXPAND_SZ contents without the terminator
+    DWORD Dword() const;        // REG_DWORD contents
+};
+RegVal ReadReg(HKEY root, const std::wstring& key, const std::wstring& name);
+void WriteRegSz(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+void WriteRegDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+void WriteRegRaw(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                 const std::vector<BYTE>& data);
+void DeleteRegValue(HKEY root, const std::wstring& key, const std::wstring& name);
+void DeleteRegTree(HKEY root, const std::wstring& key);
+
+// Seeds the sample browser registry (PICTS RegPath/CheckedValue/UncheckedValue,
+// Display Inline Images "yes", zone 3: 1400 = 3, CurrentLevel = 0x11500,
+// 1C00 = REG_BINARY 00 00 00 00), removes Vantrel shortcut files from the
+// Start-menu Programs folders, and ends any Vantrel process left by a case.
+void ResetCase();
+
+// ---- processes --------------------------------------------------------------
+class App {
+public:
+    App() = default;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+    ~App();                       // ends the process if it still runs
+    bool Start(const std::wstring& exe = ExePath());  // ADD_FAILURE and false on failure
+    DWORD pid() const { return pi_.dwProcessId; }
+    HANDLE process() const { return pi_.hProcess; }
+    bool Running() const;
+    // Waits for the process to end; false (and ADD_FAILURE) on timeout.
+    bool WaitExit(int timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
+    void Kill();
+    // The visible top-level window of this process with that class and title.
+    HWND WaitWindow(const wchar_t* cls, const wchar_t* title, int timeoutMs = kTimeoutMs) const;
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// Top-level windows of a process (0: any process) with the class/title given
+// (nullptr: any). Visible ones only when visibleOnly.
+std::vector<HWND> TopWindows(DWORD pid, const wchar_t* cls, const wchar_t* title, bool visibleOnly = true);
+// Waits until `pred` holds; false (and ADD_FAILURE naming `what`) on timeout.
+bool WaitFor(const char* what, bool (*pred)(void*), void* ctx, int timeoutMs = kTimeoutMs);
+template <class F> bool WaitUntil(const char* what, F f, int timeoutMs = kTimeoutMs) {
+    return WaitFor(what, [](void* c) { return (*static_cast<F*>(c))(); }, &f, timeoutMs);
+}
+// Lets the program's message loop run: a SendMessageTimeout round trip to `h`.
+bool Sync(HWND h, int timeoutMs = kTimeoutMs);
+
+std::wstring Text(HWND h);                 // WM_GETTEXT, works for child controls too
+std::wstring ClassOf(HWND h);
+HWND Child(HWND parent, int id);           // GetDlgItem
+RECT ScreenRect(HWND h);                    // GetWindowRect
+RECT ClientRect(HWND h);                    // GetClientRect
+
+// ---- drop-down lists --------------------------------------------------------
+std::vector<std::wstring> ComboItems(HWND combo);
+int ComboSel(HWND combo);                   // CB_GETCURSEL
+// As a user picks with the mouse: opens the list, clicks the entry in it.
+void PickComboItem(HWND combo, int index);
+// As a user with the keyboard on the closed list (posted key down/up).
+void ComboKey(HWND combo, UINT vk);
+
+// ---- message boxes and dialogs ----------------------------------------------
+struct MsgBox {
+    HWND hwnd = nullptr;
+    std::wstring title;
+    std::wstring text;                      // the static control 0xFFFF
+    enum class Icon { None, Hand, Information, Other } icon = Icon::None;
+    std::vector<std::wstring> buttons;      // captions of the push buttons
+};
+// The next message box (class #32770 with a 0xFFFF static) of process pid.
+MsgBox WaitMsgBox(DWORD pid, int timeoutMs = kTimeoutMs);
+bool NoMsgBox(DWORD pid);                   // true when none is open now
+// Presses a dialog's button by control id (posted BM_CLICK, never blocking).
+void ClickButton(HWND dialog, int id);
+void PressOk(const MsgBox& box);            // the box's only/OK button
+
+// ---- mouse and keyboard (posted, never blocking) ----------------------------
+// A button release as a user makes it: down then up at a client point of `h`.
+void RightClick(HWND h, POINT client);
+void LeftClick(HWND h, POINT client);
+void MiddleClick(HWND h, POINT client);
+void PostKey(HWND h, UINT vk);              // WM_KEYDOWN + WM_KEYUP
+// The open popup menu (class #32768), or nullptr after timeout (no failure).
+HWND WaitPopupMenu(int timeoutMs = kTimeoutMs);
+HWND FindPopupMenu();
+
+// ---- files --------------------------------------------------------------------
+bool FileExists(const std::wstring& path);
+void WriteFile(const std::wstring& path, const std::string& bytes);
+
+// UTF-8 <-> UTF-16 for assertions on Japanese texts written as u8"" literals.
+std::wstring W(const char* utf8);
+std::string U8(const std::wstring& w);
+
+}  // namespace e2e
