@@ -38,7 +38,7 @@ void DeleteRegValue(HKEY root, const std::wstring& key, const std::wstring& name
 void DeleteRegTree(HKEY root, const std::wstring& key);
 
 // Seeds the sample browser registry (PICTS RegPath/CheckedValue/UncheckedValue,
-// Display Inline Images "yes", zone 3: 1400 = 3, CurrentLevel = 0x11500,
+// Display Inline Images "yes", zone 3: 1400 = 0, CurrentLevel = 0x11500,
 // 1C00 = REG_BINARY 00 00 00 00), removes Vantrel shortcut files from the
 // Start-menu Programs folders, and ends any Vantrel process left by a case.
 void ResetCase();
