@@ -113,6 +113,12 @@ void PostKey(HWND h, UINT vk);              // WM_KEYDOWN + WM_KEYUP
 // The open popup menu (class #32768), or nullptr after timeout (no failure).
 HWND WaitPopupMenu(int timeoutMs = kTimeoutMs);
 HWND FindPopupMenu();
+// Chooses an item of the open popup menu with the keyboard, as a user would:
+// `downs` posted VK_DOWN presses, then VK_RETURN. The menu of the main window
+// is 設定 (downs=1), ヘルプ (2), about... (3) counted from the unselected state.
+void ChoosePopupItem(HWND menu, int downs);
+// Right-clicks the main window's background and chooses item `downs` (see above).
+bool OpenMainMenuItem(HWND mainWnd, int downs);
 
 // ---- files --------------------------------------------------------------------
 bool FileExists(const std::wstring& path);
