@@ -1,0 +1,93 @@
+// The Start-menu shortcut: where it lives, whether it is there, writing it
+// with its hot key, removing it. Each action reports its own outcome.
+#include "shortcut/frmSetting.h"
+
+namespace vantrel {
+
+namespace {
+
+const char kHotkey[] = "CTRL+ALT+S";
+constexpr int16_t kNormalWindow = 1;
+
+std::string WithBackslash(std::string folder) {
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+}  // namespace
+
+void frmSetting::ShowError(const TrappedError& e) {
+    p_.msgbox.Show(ErrText(e.Value()), "エラー", MsgIcon::Critical);
+}
+
+std::string frmSetting::ShortcutPath() {
+    // No separator of our own: the folder carries its "\" already, and an empty
+    // folder leaves the bare file name, relative to the current directory.
+    return strProgramsFolder + p_.host.ExeBaseName() + ".lnk";
+}
+
+void frmSetting::GetProgramsFolder() {
+    try {
+        objShell = p_.objects.CreateScriptShell();
+        std::string folder = objShell->SpecialFolders("AllUsersPrograms");
+        // Only an empty answer falls back; a failing lookup ends up in the trap.
+        if (folder.empty()) folder = objShell->SpecialFolders("Programs");
+        if (!folder.empty() && folder.back() != '\\') folder += '\\';
+        strProgramsFolder = folder;
+    } catch (const TrappedError& e) {
+        if (e.Number() == kErrCannotCreate) {
+            p_.msgbox.Show("WSHがインストールされていません\r\n詳しくはヘルプをご覧ください", "実行できません",
+                           MsgIcon::Critical);
+            Form_Unload();
+            throw ProgramEnd{};
+        }
+        ShowError(e);
+    }
+}
+
+bool frmSetting::ShortcutExists() {
+    bool failed = false;
+    try {
+        p_.host.OpenForRead(ShortcutPath());
+    } catch (const TrappedError&) {
+        failed = true;
+    }
+    try {
+        p_.host.Close();
+    } catch (const TrappedError&) {
+        failed = true;
+    }
+    return !failed;
+}
+
+void frmSetting::CreateProgramsShortcut() {
+    try {
+        const std::string programFolder = WithBackslash(p_.host.ExeFolder());
+        if (!objShell)
+            // The folder lookup could not create the shell: report it like any
+            // failed call instead of touching a missing object.
+            throw TrappedError(91, "オブジェクト変数または With ブロック変数が設定されていません。");
+        std::unique_ptr<IShortcut> shortcut = objShell->CreateShortcut(ShortcutPath());
+        shortcut->SetTargetPath(programFolder + p_.host.ExeBaseName() + ".EXE");
+        shortcut->SetHotkey(kHotkey);
+        shortcut->SetWindowStyle(kNormalWindow);
+        shortcut->Save();
+        // Show the keys as the shortcut itself now holds them, in its own spelling.
+        const std::string keys = shortcut->GetHotkey();
+        p_.msgbox.Show("ショートカットを作成しました\r\n次回からは" + keys + "で起動できます",
+                       "ショートカットを作成しました", MsgIcon::Information);
+    } catch (const TrappedError& e) {
+        ShowError(e);
+    }
+}
+
+void frmSetting::DeleteProgramsShortcut() {
+    try {
+        p_.host.DeleteFile(ShortcutPath());
+        p_.msgbox.Show("ショートカットを削除しました", "ショートカットを削除しました", MsgIcon::Information);
+    } catch (const TrappedError& e) {
+        ShowError(e);
+    }
+}
+
+}  // namespace vantrel
