@@ -11,6 +11,11 @@
 #include "platform/controls.h"
 #include "platform/gateway.h"
 
+// <windows.h> defines IsMinimized as a macro for IsIconic.
+#ifdef IsMinimized
+#undef IsMinimized
+#endif
+
 namespace vantrel {
 
 enum class PopupChoice { None, Setting, Help, About };

@@ -11,6 +11,12 @@
 
 #include "platform/value.h"
 
+// <windows.h> defines DeleteFile as a macro; the interface keeps the plain name
+// in every file that includes both.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+
 namespace vantrel {
 
 // The object WScript.Shell's CreateShortcut answers. Members are called in
