@@ -1,7 +1,5 @@
 #include "app/frmMain_win.h"
 
-#include <windowsx.h>
-
 #include <string>
 #include <vector>
 
@@ -62,6 +60,11 @@ void FitComboHeight(HWND combo, int targetPx) {
     const LRESULT item = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     if (delta != 0 && item != CB_ERR && item + delta > 0)
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + delta);
+}
+
+// Signed client coordinates of a mouse message.
+POINT PointOf(LPARAM lp) {
+    return POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
 }
 
 int16_t ShiftState() {
@@ -331,7 +334,7 @@ void MainWindow::Pick(int id) {
 }
 
 void MainWindow::OnMouseUp(int16_t button, WPARAM, LPARAM lp) {
-    const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    const POINT pt = PointOf(lp);
     // The labels let the mouse through to the window (they are not
     // notifying statics); tell them apart by where the pointer is.
     auto inside = [&](HWND c, float& x, float& y) {
