@@ -49,6 +49,11 @@ void SetText(HWND h, const std::string& utf8);
 // Enter and Escape are swallowed so that neither presses a button; Tab and the
 // other dialog keys work. Returns when the dialog window no longer exists.
 void RunModal(HWND dialog, HWND owner);
+// Closes a modal dialog: its owner is enabled again first, then the dialog is
+// destroyed. Destroying a window while its owner is still disabled hands the
+// activation to some other application's window; call this from the dialog's
+// close handling instead of DestroyWindow.
+void EndModal(HWND dialog);
 
 // Centres a top-level window on the primary monitor's work area.
 void CenterOnScreen(HWND h);

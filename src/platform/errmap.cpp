@@ -1,0 +1,31 @@
+#include "platform/errmap.h"
+
+namespace vantrel {
+
+const char* const kAutomationErrorText = "オートメーション エラーです。";
+
+std::string TrimMessage(std::string text) {
+    while (!text.empty()) {
+        const char c = text.back();
+        if (c != '\r' && c != '\n' && c != ' ' && c != '\t') break;
+        text.pop_back();
+    }
+    return text;
+}
+
+ErrValue MapFailure(const CallFailure& failure, const SystemText& systemText) {
+    ErrValue e;
+    e.number = failure.hresult;
+    if (failure.hresult == kDispEException) {
+        // An exception with neither code says nothing more than "exception":
+        // keep DISP_E_EXCEPTION itself rather than report a success code.
+        if (failure.scode != 0) e.number = failure.scode;
+        else if (failure.wCode != 0) e.number = failure.wCode;
+        e.description = TrimMessage(failure.description);
+    }
+    if (e.description.empty() && systemText) e.description = TrimMessage(systemText(e.number));
+    if (e.description.empty()) e.description = kAutomationErrorText;
+    return e;
+}
+
+}  // namespace vantrel
