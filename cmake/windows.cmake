@@ -2,8 +2,67 @@
 target_compile_definitions(vantrel_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 file(GLOB RC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
-add_executable(VantrelV1_0 WIN32 ${WIN_SOURCES} ${RC_SOURCES})
-target_link_libraries(VantrelV1_0 PRIVATE vantrel_core ole32 oleaut32 uuid comctl32 gdi32 user32 kernel32)
+if(RC_SOURCES)
+  enable_language(RC)
+endif()
+
+# The entry point (wWinMain) lives in src/app/main_win.cpp. Everything else of
+# the Windows side goes into an object library, so that the end-to-end driver
+# can call the real gateway without dragging in a second entry point.
+set(ENTRY_SOURCES ${WIN_SOURCES})
+list(FILTER ENTRY_SOURCES INCLUDE REGEX "/main_win\\.cpp$")
+set(WINLIB_SOURCES ${WIN_SOURCES})
+list(FILTER WINLIB_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
+
+set(VANTREL_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 shell32 advapi32 gdi32 user32 kernel32)
+set(VANTREL_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_library(vantrel_win INTERFACE)
+if(WINLIB_SOURCES)
+  add_library(vantrel_win_objects OBJECT ${WINLIB_SOURCES})
+  target_link_libraries(vantrel_win_objects PUBLIC vantrel_core)
+  target_link_libraries(vantrel_win INTERFACE vantrel_win_objects $<TARGET_OBJECTS:vantrel_win_objects>)
+endif()
+target_link_libraries(vantrel_win INTERFACE vantrel_core ${VANTREL_SYSTEM_LIBS})
+
+add_executable(VantrelV1_0 WIN32 ${ENTRY_SOURCES} ${RC_SOURCES})
+target_link_libraries(VantrelV1_0 PRIVATE vantrel_win)
 if(MINGW)
-  target_link_options(VantrelV1_0 PRIVATE -municode -static -static-libgcc -static-libstdc++)
+  target_link_options(VantrelV1_0 PRIVATE -municode ${VANTREL_STATIC_LINK})
+  # A user's machine has only the system's DLLs: fail the build when the exe
+  # would need anything else (a mingw runtime DLL, say).
+  find_program(VANTREL_OBJDUMP NAMES ${CMAKE_OBJDUMP} i686-w64-mingw32-objdump objdump)
+  if(VANTREL_OBJDUMP)
+    add_custom_command(TARGET VantrelV1_0 POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${VANTREL_OBJDUMP} QUIET=1
+              bash ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:VantrelV1_0>
+      VERBATIM)
+  endif()
+endif()
+
+# ---- end-to-end driver ---------------------------------------------------------
+# GoogleTest is built from source with the same compiler as the driver (the
+# -posix mingw compiler: GoogleTest needs std::mutex).
+option(VANTREL_E2E "Build the end-to-end driver vantrel_e2e.exe" ON)
+set(VANTREL_GTEST_SOURCE_DIR /usr/src/googletest/googletest CACHE PATH "GoogleTest sources for the cross build")
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(VANTREL_E2E AND E2E_SOURCES)
+  if(EXISTS ${VANTREL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(${VANTREL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    set(VANTREL_GTEST_MAIN gtest_main)
+  else()
+    find_package(GTest REQUIRED)
+    set(VANTREL_GTEST_MAIN GTest::gtest_main)
+  endif()
+  add_executable(vantrel_e2e ${E2E_SOURCES})
+  target_include_directories(vantrel_e2e PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+  target_link_libraries(vantrel_e2e PRIVATE vantrel_win ${VANTREL_GTEST_MAIN})
+  if(MINGW)
+    # wmain: the helper modes take window titles on the command line.
+    target_link_options(vantrel_e2e PRIVATE -municode ${VANTREL_STATIC_LINK})
+  endif()
+  # The driver finds the program beside itself.
+  add_dependencies(vantrel_e2e VantrelV1_0)
 endif()
