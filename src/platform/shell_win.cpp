@@ -44,10 +44,13 @@ void WshShell::RegWrite(const std::string& path, int32_t value, const std::strin
     shell_.Call(L"Regwrite", path, value, type);
 }
 
-// SpecialFolders is a property answering a collection of folders, indexed by
-// name through its Item member. Reading the collection and then its item works
-// both on Windows and with Wine's wshom, whose collection knows only "Desktop",
-// "AllUsersDesktop" and "AllUsersPrograms" and answers E_NOTIMPL for the rest.
+// SpecialFolders is a property without parameters answering a collection of
+// folders, indexed by name through its Item member. The one-step form
+// SpecialFolders(name) also works, because the type library's Invoke hands a
+// surplus argument on to the returned object's default member; asking for the
+// collection and then its Item says what happens without relying on that.
+// Wine's collection knows only "Desktop", "AllUsersDesktop" and
+// "AllUsersPrograms" and answers E_NOTIMPL for every other name.
 std::string WshShell::SpecialFolders(const std::string& name) {
     Variant collection = shell_.Get(L"SpecialFolders");
     Dispatch folders = Dispatch::From(collection);

@@ -384,6 +384,22 @@ TEST(GatewayWinApi, FindWindowTakesAMissingNameAsAny) {
     EXPECT_EQ(api.FindWindowA(std::nullopt, std::string("Vantrel no such title")), 0);
 }
 
+TEST(GatewayWinApi, FindWindowFindsAWindowByClassOrByItsJapaneseTitle) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantrelGatewayProbe";
+    RegisterClassW(&wc);
+    HWND h = CreateWindowExW(0, wc.lpszClassName, L"\u753b\u50cf\u306e\u8868\u793a", WS_OVERLAPPED, 0, 0, 50, 50,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) GTEST_SKIP() << "no window can be created here (no display)";
+    win::mdlWinAPI api;
+    EXPECT_EQ(api.FindWindowA(std::string("VantrelGatewayProbe"), std::nullopt), reinterpret_cast<intptr_t>(h));
+    EXPECT_EQ(api.FindWindowA(std::nullopt, std::string("画像の表示")), reinterpret_cast<intptr_t>(h));
+    DestroyWindow(h);
+    EXPECT_EQ(api.FindWindowA(std::string("VantrelGatewayProbe"), std::nullopt), 0);
+}
+
 TEST(GatewayWinApi, TheSettingsBroadcastReturns) {
     win::mdlWinAPI api;
     const int32_t empty = 0;
