@@ -1,8 +1,10 @@
 // The harness proving itself on windows whose behaviour is known: its own
 // windows (a combobox whose parent records the notifications a pick sends),
 // and a second driver process showing message boxes and a popup menu.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -232,4 +234,12 @@ TEST(ResetCase, RemovesShortcutFiles) {
     ASSERT_TRUE(FileExists(lnk));
     ResetCase();
     EXPECT_FALSE(FileExists(lnk));
+}
+
+// ---- waits -------------------------------------------------------------------------
+
+TEST(Waits, ATimeoutFailsTheCaseAndSaysWhatDidNotHappen) {
+    EXPECT_NONFATAL_FAILURE(WaitUntil("the moon to turn blue", [] { return false; }, 50),
+                            "timed out after 50 ms waiting for the moon to turn blue");
+    EXPECT_TRUE(WaitUntil("something already true", [] { return true; }, 50));
 }

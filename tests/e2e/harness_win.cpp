@@ -10,6 +10,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <cwctype>
 #include <sstream>
 
@@ -162,7 +164,7 @@ MsgBox::Icon ClassifyIcon(HWND iconStatic) {
     if (shown.bits.empty()) return MsgBox::Icon::Other;
     // Icon corners are transparent: the corner pixel is the box's background.
     const DWORD bg = shown.bits[0];
-    const COLORREF background = RGB(bg >> 16 & 0xFF, bg >> 8 & 0xFF, bg & 0xFF);
+    const COLORREF background = RGB((bg >> 16) & 0xFF, (bg >> 8) & 0xFF, bg & 0xFF);
     const double hand = Likeness(shown, Render(LoadIcon(nullptr, IDI_HAND), w, h, background));
     const double info = Likeness(shown, Render(LoadIcon(nullptr, IDI_ASTERISK), w, h, background));
     constexpr double kMatch = 0.97;
