@@ -54,12 +54,19 @@ LRESULT CALLBACK WaitPanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 // Keeps the selection field of a drop-down list at its design height; the
 // control otherwise sizes it from the font.
 void FitComboHeight(HWND combo, int targetPx) {
-    RECT r;
-    GetWindowRect(combo, &r);
-    const int delta = targetPx - (r.bottom - r.top);
-    const LRESULT item = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (delta != 0 && item != CB_ERR && item + delta > 0)
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + delta);
+    // The control adds borders of its own to the item height, and Wine's
+    // answer to CB_GETITEMHEIGHT is not what CB_SETITEMHEIGHT takes; steer
+    // by the height actually measured.
+    LRESULT value = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (value == CB_ERR) return;
+    for (int round = 0; round < 4; ++round) {
+        RECT r;
+        GetWindowRect(combo, &r);
+        const int delta = targetPx - (r.bottom - r.top);
+        if (delta == 0 || value + delta <= 0) return;
+        value += delta;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), value);
+    }
 }
 
 // Signed client coordinates of a mouse message.
@@ -298,27 +305,25 @@ void MainWindow::OnComboNotify(int id, int code) {
     // While the list is open, the arrow keys and the pointer move the
     // selection and the list reports every step; only the entry the user
     // finally takes is a pick. With the list closed every change is a pick.
+    // One choice arrives as several notifications (Wine: SELENDOK, CLOSEUP,
+    // then SELCHANGE; Windows in another order), all within the same input
+    // message, so they are gathered into one posted pick.
     switch (code) {
     case CBN_DROPDOWN:
         st->dropped = true;
-        st->picked = false;
         st->selAtDrop = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
         break;
     case CBN_SELCHANGE:
-        if (!st->dropped) PostMessageW(hwnd_, kMsgPick, static_cast<WPARAM>(id), 0);
+        if (!st->dropped) QueuePick(id, *st);
         break;
     case CBN_SELENDOK:
-        if (st->dropped && !st->picked) {
-            st->picked = true;
-            PostMessageW(hwnd_, kMsgPick, static_cast<WPARAM>(id), 0);
-        }
+        if (st->dropped) QueuePick(id, *st);
         break;
     case CBN_CLOSEUP:
-        // A list closed without an explicit choice but with a new entry
-        // showing still changed the setting the user sees.
-        if (st->dropped && !st->picked &&
-            static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != st->selAtDrop)
-            PostMessageW(hwnd_, kMsgPick, static_cast<WPARAM>(id), 0);
+        // Closed without taking an entry, but showing another one than
+        // before: the setting the user sees has changed all the same.
+        if (st->dropped && static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != st->selAtDrop)
+            QueuePick(id, *st);
         st->dropped = false;
         break;
     default:
@@ -326,7 +331,15 @@ void MainWindow::OnComboNotify(int id, int code) {
     }
 }
 
+void MainWindow::QueuePick(int id, ListState& st) {
+    if (st.pickQueued) return;
+    st.pickQueued = true;
+    PostMessageW(hwnd_, kMsgPick, static_cast<WPARAM>(id), 0);
+}
+
 void MainWindow::Pick(int id) {
+    if (id == kIdCmbRegImage) imageList_.pickQueued = false;
+    if (id == kIdCmbRegJS_Switch) scriptList_.pickQueued = false;
     if (id == kIdCmbRegImage)
         form_.cmbRegImage_Click();
     else if (id == kIdCmbRegJS_Switch)

@@ -57,7 +57,7 @@ private:
     // What a drop-down list is doing, so that one pick writes once.
     struct ListState {
         bool dropped = false;
-        bool picked = false;
+        bool pickQueued = false;
         int selAtDrop = -1;
     };
 
@@ -65,6 +65,7 @@ private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void OnComboNotify(int id, int code);
+    void QueuePick(int id, ListState& st);
     void Pick(int id);
     void OnMouseUp(int16_t button, WPARAM wp, LPARAM lp);
     void RestoreFocus();

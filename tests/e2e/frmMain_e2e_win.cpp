@@ -269,8 +269,10 @@ TEST_F(MainWindowTest, TheClientAreaHasItsDesignSizeAndTheListsTheirPlaces) {
     EXPECT_EQ(img.left - origin.x, 88);
     EXPECT_EQ(img.top - origin.y, 0);
     EXPECT_EQ(img.right - img.left, 121);
+    EXPECT_EQ(img.bottom - img.top, 20) << "the selection field keeps its design height";
     EXPECT_EQ(js.left, img.left);
-    EXPECT_GT(js.top, img.bottom - 1);
+    EXPECT_EQ(js.top - origin.y, 21);
+    EXPECT_EQ(js.bottom - js.top, 20);
 }
 
 // ---- picks ------------------------------------------------------------------------

@@ -106,8 +106,14 @@ TEST_F(PopupTest, HelpAsksTheHelpViewerForTheFileBesideTheProgram) {
     ASSERT_TRUE(OpenMainMenuItem(main, 2));
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil("the help viewer's box", [&] {
-        const auto boxes = TopWindows(0, L"#32770", L"ERROR");
-        box = boxes.empty() ? nullptr : boxes.front();
+        // winhlp32 titles it in the locale's language ("エラー" under ja_JP).
+        const std::wstring titles[] = {L"ERROR", W(u8"エラー")};
+        for (const std::wstring& title : titles)
+            for (HWND b : TopWindows(0, L"#32770", title.c_str())) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(b, &pid);
+                if (pid != app.pid()) box = b;
+            }
         return box != nullptr;
     }, 20000));
     std::wstring text;
