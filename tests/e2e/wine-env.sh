@@ -6,7 +6,7 @@
 VANTREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 VANTREL_BUILD_DIR="${VANTREL_BUILD_DIR:-$VANTREL_ROOT/build}"
 # Bump when the template's contents change: the next run rebuilds it.
-VANTREL_TEMPLATE_VERSION=1
+VANTREL_TEMPLATE_VERSION=2
 
 _wine_xvfb_pid=""
 _wine_prefixes_started=()
@@ -108,6 +108,18 @@ wine_seed_browser_registry() {
   wine_reg_add_absent "$z3" 1C00 REG_BINARY 00000000
 }
 
+# A Japanese Windows has proportional "MS UI Gothic" / "ＭＳ Ｐゴシック" and the
+# fixed-pitch "ＭＳ ゴシック"; point each at the IPA face of the same kind, or
+# the font mapper takes the fixed-pitch face for all and captions grow wider.
+wine_map_japanese_fonts() {
+  local key='HKCU\Software\Wine\Fonts\Replacements'
+  wine reg add "$key" /v "MS UI Gothic" /t REG_SZ /d IPAPGothic /f </dev/null >/dev/null 2>&1
+  wine reg add "$key" /v "MS PGothic" /t REG_SZ /d IPAPGothic /f </dev/null >/dev/null 2>&1
+  wine reg add "$key" /v "ＭＳ Ｐゴシック" /t REG_SZ /d IPAPGothic /f </dev/null >/dev/null 2>&1
+  wine reg add "$key" /v "MS Gothic" /t REG_SZ /d IPAGothic /f </dev/null >/dev/null 2>&1
+  wine reg add "$key" /v "ＭＳ ゴシック" /t REG_SZ /d IPAGothic /f </dev/null >/dev/null 2>&1
+}
+
 _wine_template_stamp() {
   echo "template=$VANTREL_TEMPLATE_VERSION wine=$(wine --version 2>/dev/null) lang=$LANG arch=$WINEARCH"
 }
@@ -132,6 +144,7 @@ wine_ensure_template() {
     wineserver -w
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
     wine_seed_browser_registry
+    wine_map_japanese_fonts
     # Flushes the registry to disk before the copy is taken.
     wineserver -k; wineserver -w
   )
