@@ -72,3 +72,22 @@ elseif(VANTREL_E2E AND E2E_SOURCES)
   # The driver finds the program beside itself.
   add_dependencies(vantrel_e2e VantrelV1_0)
 endif()
+
+# ---- benchmark -----------------------------------------------------------------
+# The floor program and the measuring driver of scripts/bench. Left out of the
+# default build: only scripts/bench asks for them by name.
+option(VANTREL_BENCH "Define the benchmark targets vantrel_floor and vantrel_bench" ON)
+if(VANTREL_BENCH)
+  add_executable(vantrel_floor WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_win.cpp
+                 ${CMAKE_SOURCE_DIR}/bench/floor.rc)
+  target_compile_definitions(vantrel_floor PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_include_directories(vantrel_floor PRIVATE ${CMAKE_SOURCE_DIR}/src/resources)
+  target_link_libraries(vantrel_floor PRIVATE ole32 oleaut32 uuid user32 gdi32 kernel32)
+  add_executable(vantrel_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_win.cpp)
+  target_compile_definitions(vantrel_bench PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_link_libraries(vantrel_bench PRIVATE psapi advapi32 user32 kernel32)
+  if(MINGW)
+    target_link_options(vantrel_floor PRIVATE -municode ${VANTREL_STATIC_LINK})
+    target_link_options(vantrel_bench PRIVATE -municode ${VANTREL_STATIC_LINK})
+  endif()
+endif()
