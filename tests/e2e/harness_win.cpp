@@ -353,6 +353,59 @@ void ResetCase() {
     }
 }
 
+RegTree SaveRegTree(HKEY root, const std::wstring& key) {
+    RegTree t;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return t;
+    t.exists = true;
+    DWORD maxName = 0, maxData = 0, maxSub = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, &maxSub, nullptr, nullptr, &maxName, &maxData, nullptr,
+                     nullptr);
+    for (DWORD i = 0;; ++i) {
+        std::wstring name(maxName + 1, L'\0');
+        std::vector<BYTE> data(maxData + 2);
+        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueW(h, i, &name[0], &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS) break;
+        name.resize(nameLen);
+        data.resize(dataLen);
+        t.values.push_back({name, type, data});
+    }
+    for (DWORD i = 0;; ++i) {
+        std::wstring name(maxSub + 1, L'\0');
+        DWORD nameLen = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(h, i, &name[0], &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        name.resize(nameLen);
+        t.subkeys.emplace_back(name, RegTree{});
+    }
+    RegCloseKey(h);
+    for (auto& sub : t.subkeys) sub.second = SaveRegTree(root, key + L"\\" + sub.first);
+    return t;
+}
+
+namespace {
+void WriteRegTree(HKEY root, const std::wstring& key, const RegTree& tree) {
+    HKEY h = nullptr;
+    LONG rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    if (rc != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot recreate registry key " << U8(key) << " (error " << rc << ")";
+        return;
+    }
+    for (const auto& v : tree.values) {
+        rc = RegSetValueExW(h, v.name.c_str(), 0, v.type, v.data.empty() ? nullptr : v.data.data(),
+                            static_cast<DWORD>(v.data.size()));
+        if (rc != ERROR_SUCCESS)
+            ADD_FAILURE() << "cannot restore " << U8(key) << "\\" << U8(v.name) << " (error " << rc << ")";
+    }
+    RegCloseKey(h);
+    for (const auto& sub : tree.subkeys) WriteRegTree(root, key + L"\\" + sub.first, sub.second);
+}
+}  // namespace
+
+void RestoreRegTree(HKEY root, const std::wstring& key, const RegTree& tree) {
+    DeleteRegTree(root, key);
+    if (tree.exists) WriteRegTree(root, key, tree);
+}
+
 // ---- processes ------------------------------------------------------------------
 
 App::~App() {
@@ -384,6 +437,35 @@ bool App::Start(const std::wstring& exe) {
     // Until the program waits for input its windows may be half made.
     WaitForInputIdle(pi_.hProcess, kTimeoutMs);
     return true;
+}
+
+bool App::StartSuspended(const std::wstring& exe) {
+    if (pi_.hProcess) {
+        Kill();
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+        pi_ = PROCESS_INFORMATION{};
+    }
+    if (!FileExists(exe)) {
+        ADD_FAILURE() << "the program to start does not exist: " << U8(exe);
+        return false;
+    }
+    std::wstring cmd = L"\"" + exe + L"\"";
+    std::wstring dir = Dir(exe);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, dir.c_str(), &si,
+                        &pi_)) {
+        ADD_FAILURE() << "cannot start " << U8(exe) << " suspended (error " << GetLastError() << ")";
+        pi_ = PROCESS_INFORMATION{};
+        return false;
+    }
+    return true;
+}
+
+void App::Resume() {
+    if (pi_.hThread && ResumeThread(pi_.hThread) == static_cast<DWORD>(-1))
+        ADD_FAILURE() << "cannot resume pid " << pi_.dwProcessId << " (error " << GetLastError() << ")";
 }
 
 bool App::Running() const {
@@ -693,6 +775,95 @@ void WriteFile(const std::wstring& path, const std::string& bytes) {
         written != bytes.size())
         ADD_FAILURE() << "cannot write " << U8(path) << " (error " << GetLastError() << ")";
     CloseHandle(f);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::string();
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+// ---- screen -----------------------------------------------------------------------
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+namespace {
+using SetDpiContext = HANDLE(WINAPI*)(HANDLE);
+// Looked up at run time: older headers and systems lack the call.
+SetDpiContext SetThreadDpiContext() {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<SetDpiContext>(
+                        reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")))
+                  : nullptr;
+}
+}  // namespace
+
+PhysicalPixels::PhysicalPixels() {
+    // DPI_AWARENESS_CONTEXT_SYSTEM_AWARE is the handle value -2.
+    if (SetDpiContext set = SetThreadDpiContext()) previous_ = set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2)));
+}
+
+PhysicalPixels::~PhysicalPixels() {
+    if (SetDpiContext set = SetThreadDpiContext())
+        if (previous_) set(previous_);
+}
+
+bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return false;
+    Pixels px = Grab(screen, r.left, r.top, w, h);
+    ReleaseDC(nullptr, screen);
+    if (px.bits.size() != static_cast<size_t>(w) * h) return false;
+    // Bottom-up rows of 24-bit pixels, each row padded to four bytes.
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = static_cast<DWORD>(stride * h);
+    fh.bfType = 0x4D42;  // "BM"
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
+    std::string row(stride, '\0');
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x) {
+            const DWORD v = px.bits[static_cast<size_t>(y) * w + x];
+            row[x * 3] = static_cast<char>(v & 0xFF);
+            row[x * 3 + 1] = static_cast<char>((v >> 8) & 0xFF);
+            row[x * 3 + 2] = static_cast<char>((v >> 16) & 0xFF);
+        }
+        bytes += row;
+    }
+    WriteFile(path, bytes);
+    return FileExists(path);
+}
+
+bool SaveWindowBmp(HWND h, const std::wstring& path) {
+    Sync(h);
+    RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sync(h);
+    // The X server shows the new pixels a moment after the program drew them.
+    Sleep(150);
+    return SaveScreenBmp(ScreenRect(h), path);
 }
 
 // ---- text -------------------------------------------------------------------------

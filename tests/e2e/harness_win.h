@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -59,6 +60,11 @@ public:
     void Kill();
     // The visible top-level window of this process with that class and title.
     HWND WaitWindow(const wchar_t* cls, const wchar_t* title, int timeoutMs = kTimeoutMs) const;
+    // Creates the process with its first thread not yet running; Resume()
+    // lets it go. Two copies resumed back to back start as close together as
+    // the system allows (Start() waits for input idle, which orders them).
+    bool StartSuspended(const std::wstring& exe = ExePath());  // ADD_FAILURE and false on failure
+    void Resume();
 
 private:
     PROCESS_INFORMATION pi_{};
@@ -120,9 +126,48 @@ void ChoosePopupItem(HWND menu, int downs);
 // Right-clicks the main window's background and chooses item `downs` (see above).
 bool OpenMainMenuItem(HWND mainWnd, int downs);
 
+// A whole registry key with its subkeys and values, kept in memory so that a
+// case can take a key away and put it back exactly.
+struct RegTree {
+    bool exists = false;
+    struct Value {
+        std::wstring name;
+        DWORD type = REG_NONE;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values;
+    std::vector<std::pair<std::wstring, RegTree>> subkeys;
+};
+RegTree SaveRegTree(HKEY root, const std::wstring& key);
+// Deletes whatever is at `key`, then writes `tree` there (nothing when the
+// tree did not exist). ADD_FAILURE when a part cannot be written.
+void RestoreRegTree(HKEY root, const std::wstring& key, const RegTree& tree);
+
 // ---- files --------------------------------------------------------------------
 bool FileExists(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);   // empty when unreadable
+
+// ---- screen -------------------------------------------------------------------
+// The system DPI as this driver sees it (LOGPIXELSY of the screen).
+int ScreenDpi();
+// While it lives, the calling thread sees windows in physical pixels: a
+// DPI-unaware thread gets coordinates scaled to 96 DPI at another setting.
+class PhysicalPixels {
+public:
+    PhysicalPixels();
+    ~PhysicalPixels();
+    PhysicalPixels(const PhysicalPixels&) = delete;
+    PhysicalPixels& operator=(const PhysicalPixels&) = delete;
+    bool ok() const { return previous_ != nullptr; }  // false: no per-thread awareness
+
+private:
+    HANDLE previous_ = nullptr;
+};
+// Saves what the screen shows in `r` (screen coordinates) as a 24-bit BMP.
+bool SaveScreenBmp(const RECT& r, const std::wstring& path);
+// The window `h` as it is on the screen now, after it has painted.
+bool SaveWindowBmp(HWND h, const std::wstring& path);
 
 // UTF-8 <-> UTF-16 for assertions on Japanese texts written as u8"" literals.
 std::wstring W(const char* utf8);
