@@ -258,20 +258,23 @@ def draw_cat():
     return cv
 
 
-def write_bmp24(path, canvas):
-    stride = (canvas.w * 3 + 3) & ~3
+def write_bmp8(path, canvas):
+    """A grey sketch in 8 bits per pixel with a grey-ramp palette: the same
+    picture as 24 bits at a third of the bytes in the exe."""
+    stride = (canvas.w + 3) & ~3
     pixels = bytearray()
     for y in reversed(range(canvas.h)):  # bottom-up
         row = bytearray()
         for x in range(canvas.w):
-            v = int(round(255 * (1.0 - canvas.ink[y][x])))
-            row += bytes((v, v, v))
+            row.append(int(round(255 * (1.0 - canvas.ink[y][x]))))
         row += bytes(stride - len(row))
         pixels += row
-    info = struct.pack("<IiiHHIIiiII", 40, canvas.w, canvas.h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    palette = b"".join(bytes((v, v, v, 0)) for v in range(256))
+    info = struct.pack("<IiiHHIIiiII", 40, canvas.w, canvas.h, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     with open(path, "wb") as f:
-        f.write(head + info + bytes(pixels))
+        f.write(head + info + palette + bytes(pixels))
 
 
 def ascii_preview(rows):
@@ -281,7 +284,7 @@ def ascii_preview(rows):
 if __name__ == "__main__":
     import sys
     write_icon(os.path.join(HERE, "vantrel.ico"))
-    write_bmp24(os.path.join(HERE, "about_cat.bmp"), draw_cat())
+    write_bmp8(os.path.join(HERE, "about_cat.bmp"), draw_cat())
     if "--preview" in sys.argv:
         print(ascii_preview(e_glyph(32)))
         print()
