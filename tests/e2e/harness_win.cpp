@@ -406,6 +406,182 @@ void RestoreRegTree(HKEY root, const std::wstring& key, const RegTree& tree) {
     if (tree.exists) WriteRegTree(root, key, tree);
 }
 
+// ---- registry snapshots -----------------------------------------------------------
+
+namespace {
+
+std::wstring LowerPath(const std::wstring& s) {
+    std::wstring out(s);
+    if (!out.empty()) CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
+    return out;
+}
+
+bool Skipped(const std::wstring& key, const std::vector<std::wstring>& skip) {
+    const std::wstring k = LowerPath(key);
+    for (const auto& s : skip)
+        if (LowerPath(s) == k) return true;
+    return false;
+}
+
+// Depth first; a key that cannot be opened (access) is still recorded as a key.
+void SnapshotKey(RegSnapshot& into, HKEY root, const std::wstring& rootName, const std::wstring& key,
+                 const std::vector<std::wstring>& skip) {
+    if (!key.empty() && Skipped(key, skip)) return;
+    const std::wstring path = key.empty() ? rootName : rootName + L"\\" + key;
+    into.keys[LowerPath(path)] = path;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.empty() ? nullptr : key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
+    DWORD maxSub = 0, maxName = 0, maxData = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, &maxSub, nullptr, nullptr, &maxName, &maxData, nullptr,
+                     nullptr);
+    for (DWORD i = 0;; ++i) {
+        std::wstring name(maxName + 2, L'\0');
+        std::vector<BYTE> data(maxData + 2);
+        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
+        LONG rc = RegEnumValueW(h, i, &name[0], &nameLen, nullptr, &type, data.data(), &dataLen);
+        if (rc == ERROR_MORE_DATA) {  // grew since the query: ask for the sizes again
+            RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                             nullptr, nullptr);
+            --i;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        name.resize(nameLen);
+        data.resize(dataLen);
+        const std::wstring vpath = path + L"\\\\" + name;
+        into.values[LowerPath(vpath)] = {vpath, RegData{type, data}};
+    }
+    std::vector<std::wstring> subs;
+    for (DWORD i = 0;; ++i) {
+        std::wstring name(maxSub + 2, L'\0');
+        DWORD nameLen = static_cast<DWORD>(name.size());
+        LONG rc = RegEnumKeyExW(h, i, &name[0], &nameLen, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA) {
+            RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, &maxSub, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr);
+            --i;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        name.resize(nameLen);
+        subs.push_back(name);
+    }
+    RegCloseKey(h);
+    for (const auto& s : subs) SnapshotKey(into, root, rootName, key.empty() ? s : key + L"\\" + s, skip);
+}
+
+std::string Quoted(const RegData& d) {
+    std::ostringstream o;
+    o << TypeName(d.type) << " ";
+    if (d.type == REG_SZ || d.type == REG_EXPAND_SZ) {
+        RegVal v;
+        v.data = d.bytes;
+        std::wstring s = v.Str();
+        if (s.size() > 40) s = s.substr(0, 40) + L"...";
+        o << "'" << U8(s) << "'";
+    } else {
+        o << "[";
+        for (size_t i = 0; i < d.bytes.size() && i < 16; ++i) o << (i ? " " : "") << static_cast<int>(d.bytes[i]);
+        if (d.bytes.size() > 16) o << " ...";
+        o << "]";
+    }
+    return o.str();
+}
+
+}  // namespace
+
+std::string TypeName(DWORD type) {
+    switch (type) {
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
+    case REG_LINK: return "REG_LINK";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_QWORD: return "REG_QWORD";
+    default: return "type " + std::to_string(type);
+    }
+}
+
+void SnapshotInto(RegSnapshot& into, HKEY root, const wchar_t* rootName, const std::wstring& key,
+                  const std::vector<std::wstring>& skip) {
+    SnapshotKey(into, root, rootName, key, skip);
+}
+
+RegSnapshot SnapshotRegistry() {
+    RegSnapshot s;
+    SnapshotInto(s, HKEY_CURRENT_USER, L"HKCU");
+    SnapshotInto(s, HKEY_LOCAL_MACHINE, L"HKLM", L"", {L"System\\CurrentControlSet"});
+    return s;
+}
+
+std::vector<RegChange> DiffRegistry(const RegSnapshot& before, const RegSnapshot& after) {
+    std::vector<RegChange> out;
+    auto add = [&out](const std::wstring& path, bool isKey, bool was, bool now, const RegData* oldData,
+                      const RegData* newData) {
+        RegChange c;
+        c.path = path;
+        c.isKey = isKey;
+        c.before = was;
+        c.after = now;
+        if (oldData) c.was = *oldData;
+        if (newData) c.now = *newData;
+        out.push_back(std::move(c));
+    };
+    for (const auto& [k, path] : before.keys)
+        if (!after.keys.count(k)) add(path, true, true, false, nullptr, nullptr);
+    for (const auto& [k, path] : after.keys)
+        if (!before.keys.count(k)) add(path, true, false, true, nullptr, nullptr);
+    for (const auto& [k, v] : before.values) {
+        auto it = after.values.find(k);
+        if (it == after.values.end()) add(v.first, false, true, false, &v.second, nullptr);
+        else if (it->second.second != v.second) add(v.first, false, true, true, &v.second, &it->second.second);
+    }
+    for (const auto& [k, v] : after.values)
+        if (!before.values.count(k)) add(v.first, false, false, true, nullptr, &v.second);
+    return out;
+}
+
+// Keys that Wine itself creates or rewrites, whatever the program does;
+// compared as path prefixes, without regard to case. A start and close of
+// Vantrel changes nothing at all, not even here.
+const wchar_t* const kWineHousekeeping[] = {
+    // Wine's user32 keeps a volatile copy of the system parameters here and
+    // creates its "Control Panel\Mouse" subkey (without values) the first
+    // time a mouse parameter is asked for in a wineserver session: opening a
+    // drop-down list is enough. It lives only as long as the wineserver and
+    // holds nothing of the browser's settings.
+    L"HKCU\\Software\\Wine\\Temporary System Parameters",
+};
+
+std::vector<RegChange> WithoutWineHousekeeping(std::vector<RegChange> changes) {
+    auto housekeeping = [](const RegChange& c) {
+        const std::wstring p = LowerPath(c.path);
+        for (const wchar_t* k : kWineHousekeeping) {
+            const std::wstring prefix = LowerPath(k);
+            if (p.compare(0, prefix.size(), prefix) == 0) return true;
+        }
+        return false;
+    };
+    changes.erase(std::remove_if(changes.begin(), changes.end(), housekeeping), changes.end());
+    return changes;
+}
+
+std::string Describe(const std::vector<RegChange>& changes) {
+    std::ostringstream o;
+    for (const auto& c : changes) {
+        o << (c.before && c.after ? "~ " : c.after ? "+ " : "- ") << (c.isKey ? "key " : "value ") << U8(c.path);
+        if (!c.isKey) {
+            if (c.before) o << " was " << Quoted(c.was);
+            if (c.after) o << " now " << Quoted(c.now);
+        }
+        o << "\n";
+    }
+    return o.str();
+}
+
 // ---- processes ------------------------------------------------------------------
 
 App::~App() {

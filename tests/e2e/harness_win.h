@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,43 @@ void DeleteRegTree(HKEY root, const std::wstring& key);
 // 1C00 = REG_BINARY 00 00 00 00), removes Vantrel shortcut files from the
 // Start-menu Programs folders, and ends any Vantrel process left by a case.
 void ResetCase();
+
+// ---- registry snapshots -------------------------------------------------------
+// Every key and value below a root, for before/after comparisons. Paths are
+// "HKCU\key\sub" for keys and "HKCU\key\sub\\name" for values (the value
+// name after a doubled backslash, so that a value never reads like a key);
+// names compare without regard to case, as the registry matches them.
+struct RegData {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool operator==(const RegData& o) const { return type == o.type && bytes == o.bytes; }
+    bool operator!=(const RegData& o) const { return !(*this == o); }
+};
+struct RegSnapshot {
+    std::map<std::wstring, std::wstring> keys;    // lower-cased path -> path as spelled
+    std::map<std::wstring, std::pair<std::wstring, RegData>> values;  // lower-cased path -> (path, data)
+};
+// `rootName` ("HKCU", "HKLM") prefixes the paths. Keys listed in `skip`
+// (relative to root, any case) are left out with everything below them.
+void SnapshotInto(RegSnapshot& into, HKEY root, const wchar_t* rootName, const std::wstring& key = L"",
+                  const std::vector<std::wstring>& skip = {});
+// HKCU and HKLM whole, except HKLM\System\CurrentControlSet, a link to the
+// control set that is enumerated under its own name.
+RegSnapshot SnapshotRegistry();
+
+struct RegChange {
+    std::wstring path;             // as spelled in the snapshot that has it
+    bool isKey = false;
+    bool before = false, after = false;  // present in each snapshot
+    RegData was, now;              // values only
+};
+std::vector<RegChange> DiffRegistry(const RegSnapshot& before, const RegSnapshot& after);
+// The changes less those Wine makes by itself in any session (the list and
+// the reason for each entry are in harness_win.cpp).
+std::vector<RegChange> WithoutWineHousekeeping(std::vector<RegChange> changes);
+// One line per change, for failure messages ("+ value HKCU\..\\x REG_SZ 'no'").
+std::string Describe(const std::vector<RegChange>& changes);
+std::string TypeName(DWORD type);
 
 // ---- processes --------------------------------------------------------------
 class App {
