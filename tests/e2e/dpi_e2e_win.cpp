@@ -25,6 +25,8 @@
 #include "harness_win.h"
 #include "shortcut/frmSetting_ids.h"
 
+#include <sddl.h>  // after <windows.h>, which it needs
+
 namespace {
 
 using namespace e2e;
@@ -314,6 +316,24 @@ TEST_F(ScreensE2E, CannotRunBox) {
     ASSERT_TRUE(app.Start());
     ShootBox(u8"実行できません", L"box-cannot-run");
     EXPECT_TRUE(app.WaitExit());
+}
+
+// A refused write: the zone key is made read-only for everyone, so the first
+// of the three script writes fails with the "エラー" box of the writes.
+TEST_F(ScreensE2E, WriteErrorBox) {
+    ASSERT_TRUE(StartMain());
+    HKEY zone = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kZone3Key, 0, WRITE_DAC | KEY_READ, &zone), ERROR_SUCCESS);
+    // D: protected DACL; deny Everyone (WD) set-value and create-subkey (0x6), allow the rest.
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &sd, nullptr));
+    const LONG rc = RegSetKeySecurity(zone, DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    RegCloseKey(zone);
+    ASSERT_EQ(rc, ERROR_SUCCESS);
+    PickComboItem(Child(main, vantrel::kIdCmbRegJS_Switch), 0);
+    ShootBox(u8"エラー", L"box-write-error");
 }
 
 TEST_F(ScreensE2E, ShortcutBoxes) {
