@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/gateway.h"
 
 namespace vantrel::fake {
