@@ -833,7 +833,13 @@ MsgBox WaitMsgBox(DWORD pid, int timeoutMs) {
         const std::wstring cls = Lower(ClassOf(c));
         const LONG style = GetWindowLongW(c, GWL_STYLE);
         if (cls == L"static" && (style & SS_TYPEMASK) == SS_ICON && box.icon == MsgBox::Icon::None) {
-            box.icon = ClassifyIcon(c);
+            // The icon is read off the screen, and a box caught before its
+            // first paint shows none yet: look again for a moment.
+            for (int i = 0; i < 40; ++i) {
+                box.icon = ClassifyIcon(c);
+                if (box.icon != MsgBox::Icon::Other) break;
+                Sleep(50);
+            }
         } else if (cls == L"button" && IsWindowVisible(c)) {
             const LONG kind = style & BS_TYPEMASK;
             if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON) box.buttons.push_back(Text(c));
