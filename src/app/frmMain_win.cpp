@@ -417,7 +417,10 @@ void MainWindow::SetWaitVisible(bool visible) { ShowWindow(fraWait_, visible ? S
 void MainWindow::Refresh() {
     // The pick blocks the message loop until the write and the broadcast are
     // over, so the panel has to be drawn now, not when WM_PAINT comes round.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Showing or hiding the panel has already invalidated every pixel that
+    // changes; painting only those brings the whole window up to date without
+    // redrawing the lists and labels that did not change.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
 }
 
