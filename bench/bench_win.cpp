@@ -210,6 +210,10 @@ void RunOnce(Program& prog) {
         ++prog.failures;
     }
 
+    // The image pick's last repaint may still be under way after the panel
+    // is hidden; it must not count towards the script pick.
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Sleep(100);
     HWND script = GetDlgItem(main, kIdScript);
     p0 = NowMs();
     PostMessageW(script, CB_SETCURSEL, 1, 0);
