@@ -201,7 +201,7 @@ void MainWindow::CreateControls() {
     dropped = layout::kCmbRegJS_Switch;
     dropped.height *= 6;
     cmbRegJS_Switch_.Attach(MakeChild(hwnd_, L"COMBOBOX", list, dropped, kIdCmbRegJS_Switch, instance_));
-    fraWait_ = MakeChild(hwnd_, kWaitPanelClass, WS_VISIBLE, layout::kFraWait, kIdFraWait, instance_);
+    fraWait_ = MakeChild(hwnd_, kWaitPanelClass, WS_VISIBLE | WS_CLIPCHILDREN, layout::kFraWait, kIdFraWait, instance_);
     lblWait_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, Px(layout::kLblWait.left),
                                Px(layout::kLblWait.top), Px(layout::kLblWait.width), Px(layout::kLblWait.height),
                                fraWait_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdLblWait)), instance_,
@@ -416,12 +416,15 @@ void MainWindow::SetWaitVisible(bool visible) { ShowWindow(fraWait_, visible ? S
 
 void MainWindow::Refresh() {
     // The pick blocks the message loop until the write and the broadcast are
-    // over, so the panel has to be drawn now, not when WM_PAINT comes round.
-    // Showing or hiding the panel has already invalidated every pixel that
-    // changes; painting only those brings the whole window up to date without
-    // redrawing the lists and labels that did not change.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // over, so the whole window is drawn now, not when WM_PAINT comes round.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
+    // Painting lands in the window's back buffer; Wine hands that buffer to
+    // the display whenever the thread waits on its queue, and the blocking
+    // work that follows would otherwise leave a half-drawn window on screen
+    // until it is over. A wait that times out at once presents it (and on
+    // Windows costs nothing).
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
 }
 
 PopupChoice MainWindow::PopupMenu() {

@@ -31,10 +31,40 @@ struct Broadcasts {
     bool lastWasEmptyText = false;
     bool panelVisible = false;
     bool panelOverList = false;
+    int inkInPanel = 0;  // dark pixels on screen where the panel is
+    int inkInLabel = 0;  // and where "画像の表示" is
     std::wstring imageValueThen;
 };
 Broadcasts* g_seen = nullptr;
 HWND g_watchedMain = nullptr;
+
+// Dark pixels in a rectangle of the screen as the display shows it now.
+int InkOnScreen(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return 0;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    int ink = 0;
+    const auto* px = static_cast<const BYTE*>(bits);
+    for (int i = 0; i < w * h; ++i)
+        if (px[i * 4] + px[i * 4 + 1] + px[i * 4 + 2] < 3 * 80) ++ink;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
 
 LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_WININICHANGE && g_seen && wp == 31) {
@@ -47,6 +77,10 @@ LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             g_seen->panelVisible = IsWindowVisible(panel) != FALSE;
             const RECT p = ScreenRect(panel), l = ScreenRect(list);
             g_seen->panelOverList = p.left <= l.left && p.top <= l.top && p.right >= l.right && p.bottom >= l.bottom;
+            // The program is blocked in this very broadcast: what the screen
+            // shows now is what the user sees during the write.
+            g_seen->inkInPanel = InkOnScreen(p);
+            g_seen->inkInLabel = InkOnScreen(ScreenRect(Child(g_watchedMain, vantrel::kIdLblShowImage)));
         }
         g_seen->imageValueThen = ReadReg(HKEY_CURRENT_USER, kMainKey, kImageValue).Str();
         return 0;
@@ -290,6 +324,10 @@ TEST_F(MainWindowTest, ImagePicksWriteTheWordAndBroadcastOnceUnderTheWaitPanel) 
     EXPECT_EQ(listener.seen.imageValueThen, L"no");
     EXPECT_TRUE(listener.seen.panelVisible);
     EXPECT_TRUE(listener.seen.panelOverList);
+    // Drawn on screen, not only in the program's buffers: "設定中..." in the
+    // panel, and the label beside it intact.
+    EXPECT_GT(listener.seen.inkInPanel, 40) << "the panel's caption is not on screen";
+    EXPECT_GT(listener.seen.inkInLabel, 40) << "the label next to the panel is not on screen";
     PumpUntil("the panel to hide", [&] { return !IsWindowVisible(Child(main, kIdFraWait)); });
     EXPECT_EQ(Image().type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(Image().Str(), L"no");
