@@ -6,7 +6,7 @@
 VANTREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 VANTREL_BUILD_DIR="${VANTREL_BUILD_DIR:-$VANTREL_ROOT/build}"
 # Bump when the template's contents change: the next run rebuilds it.
-VANTREL_TEMPLATE_VERSION=2
+VANTREL_TEMPLATE_VERSION=3
 
 _wine_xvfb_pid=""
 _wine_prefixes_started=()
@@ -118,6 +118,8 @@ wine_map_japanese_fonts() {
   wine reg add "$key" /v "ＭＳ Ｐゴシック" /t REG_SZ /d IPAPGothic /f </dev/null >/dev/null 2>&1
   wine reg add "$key" /v "MS Gothic" /t REG_SZ /d IPAGothic /f </dev/null >/dev/null 2>&1
   wine reg add "$key" /v "ＭＳ ゴシック" /t REG_SZ /d IPAGothic /f </dev/null >/dev/null 2>&1
+  # The buttons' serif face: without it Wine falls back to a fixed-pitch one.
+  wine reg add "$key" /v "Times New Roman" /t REG_SZ /d "DejaVu Serif" /f </dev/null >/dev/null 2>&1
 }
 
 _wine_template_stamp() {
