@@ -38,34 +38,6 @@ struct Broadcasts {
 Broadcasts* g_seen = nullptr;
 HWND g_watchedMain = nullptr;
 
-// Dark pixels in a rectangle of the screen as the display shows it now.
-int InkOnScreen(const RECT& r) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return 0;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    int ink = 0;
-    const auto* px = static_cast<const BYTE*>(bits);
-    for (int i = 0; i < w * h; ++i)
-        if (px[i * 4] + px[i * 4 + 1] + px[i * 4 + 2] < 3 * 80) ++ink;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return ink;
-}
-
 LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_WININICHANGE && g_seen && wp == 31) {
         ++g_seen->count;
@@ -79,8 +51,8 @@ LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             g_seen->panelOverList = p.left <= l.left && p.top <= l.top && p.right >= l.right && p.bottom >= l.bottom;
             // The program is blocked in this very broadcast: what the screen
             // shows now is what the user sees during the write.
-            g_seen->inkInPanel = InkOnScreen(p);
-            g_seen->inkInLabel = InkOnScreen(ScreenRect(Child(g_watchedMain, vantrel::kIdLblShowImage)));
+            g_seen->inkInPanel = DarkPixelsOnScreen(p);
+            g_seen->inkInLabel = DarkPixelsOnScreen(ScreenRect(Child(g_watchedMain, vantrel::kIdLblShowImage)));
         }
         g_seen->imageValueThen = ReadReg(HKEY_CURRENT_USER, kMainKey, kImageValue).Str();
         return 0;

@@ -1001,6 +1001,18 @@ PhysicalPixels::~PhysicalPixels() {
         if (previous_) set(previous_);
 }
 
+int DarkPixelsOnScreen(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return 0;
+    HDC screen = GetDC(nullptr);
+    const Pixels p = Grab(screen, r.left, r.top, w, h);
+    ReleaseDC(nullptr, screen);
+    int dark = 0;
+    for (DWORD v : p.bits)
+        if ((v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF) < 3 * 80) ++dark;
+    return dark;
+}
+
 bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;

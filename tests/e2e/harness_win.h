@@ -204,6 +204,8 @@ private:
 };
 // Saves what the screen shows in `r` (screen coordinates) as a 24-bit BMP.
 bool SaveScreenBmp(const RECT& r, const std::wstring& path);
+// Dark pixels (text, lines) in a rectangle of the screen as it shows now.
+int DarkPixelsOnScreen(const RECT& r);
 // The window `h` as it is on the screen now, after it has painted.
 bool SaveWindowBmp(HWND h, const std::wstring& path);
 
