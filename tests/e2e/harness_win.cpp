@@ -221,6 +221,13 @@ void PostMouse(HWND h, POINT client, UINT down, UINT up, WPARAM downKeys) {
     ClientToScreen(h, &screen);
     // A menu opened "at the pointer" reads the cursor position, not the message.
     SetCursorPos(screen.x, screen.y);
+    // Wine moves the X pointer asynchronously: wait until the move is seen,
+    // or the program may open its menu at the previous position.
+    for (int i = 0; i < 50; ++i) {
+        POINT now{};
+        if (GetCursorPos(&now) && now.x == screen.x && now.y == screen.y) break;
+        Sleep(10);
+    }
     PostMessageW(h, WM_MOUSEMOVE, 0, PointParam(client));
     PostMessageW(h, down, downKeys, PointParam(client));
     PostMessageW(h, up, 0, PointParam(client));
