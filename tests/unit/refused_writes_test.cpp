@@ -2,7 +2,6 @@
 // whole registry afterwards holds exactly the writes made before the refusal,
 // nothing after it and nothing anywhere else, and the program goes on: the
 // next pick, once the registry takes writes again, writes everything.
-// (settings_test.cpp covers the box, the broadcast and the panel of each.)
 #include "frmMain_fixture.h"
 
 namespace vantrel::test {
@@ -45,8 +44,12 @@ TEST_P(RefusedWrite, KeepsEarlierWritesOnlyAndTheNextPickWritesEverything) {
     w.failures.Fail("RegWrite " + r.refused);
     Pick();
     EXPECT_EQ(w.reg.All(), expected) << "no rollback, nothing after the refusal, nothing elsewhere";
-    ASSERT_EQ(w.messages.size(), 1u);
+    ASSERT_EQ(w.messages.size(), 1u) << "the write's own box only, no \"エラー発生\" from the handler";
     EXPECT_EQ(w.messages[0].title, "エラー");
+    EXPECT_EQ(w.messages[0].text, "-2147024891:アクセスが拒否されました。");
+    EXPECT_EQ(w.messages[0].icon, MsgIcon::Critical);
+    // The list keeps showing what the user picked.
+    EXPECT_EQ(r.imagePick ? view.image.index : view.script.index, 1);
 
     // The program went on: the same pick works once the write is allowed.
     w.failures.byKey.clear();

@@ -230,39 +230,6 @@ TEST_F(MainTest, OddStoredPolicyIsReplacedByAValidOneOnPick) {
     EXPECT_EQ(w.reg.Get(kPolicy), fake::Dword(0));
 }
 
-struct RefusedWrite {
-    const char* name;
-    std::string refused;
-    size_t attempted;  // writes tried, the refused one included
-};
-
-class ScriptPartialWrite : public MainTest, public ::testing::WithParamInterface<RefusedWrite> {};
-
-TEST_P(ScriptPartialWrite, EarlierWritesStayLaterOnesAreNotTried) {
-    LoadAndClear();
-    w.failures.Fail("RegWrite " + GetParam().refused);
-    view.script.index = 1;
-    form->cmbRegJS_Switch_Click();
-
-    EXPECT_EQ(w.Calls("RegWrite").size(), GetParam().attempted);
-    const size_t done = GetParam().attempted - 1;
-    EXPECT_EQ(w.reg.Get(kPolicy), done >= 1 ? fake::Dword(3) : fake::Dword(0));
-    EXPECT_EQ(w.reg.Get(kLevel), done >= 2 ? fake::Dword(0) : fake::Dword(3));
-    EXPECT_EQ(w.reg.Get(k1C00), fake::Binary(0));
-    ASSERT_EQ(w.messages.size(), 1u);  // no "エラー発生" from the handler
-    EXPECT_EQ(w.messages[0].title, "エラー");
-    EXPECT_EQ(w.messages[0].text, "-2147024891:アクセスが拒否されました。");
-    EXPECT_EQ(w.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(view.script.Text(), kDisable);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EachWrite, ScriptPartialWrite,
-    ::testing::Values(RefusedWrite{"Policy", kPolicy, 1},
-                      RefusedWrite{"Level", kZone + "CUrrentLevel", 2},
-                      RefusedWrite{"Action1C00", k1C00, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(MainTest, ErrorInsideAScriptPickShowsErrorOccurred) {
     LoadAndClear();
     view.script.failOn = "ListIndex";
