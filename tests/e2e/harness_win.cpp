@@ -597,7 +597,7 @@ App::~App() {
     if (pi_.hProcess) CloseHandle(pi_.hProcess);
 }
 
-bool App::Start(const std::wstring& exe) {
+bool App::Launch(const std::wstring& exe, DWORD flags) {
     if (pi_.hProcess) {
         Kill();
         CloseHandle(pi_.hThread);
@@ -612,39 +612,23 @@ bool App::Start(const std::wstring& exe) {
     std::wstring dir = Dir(exe);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_)) {
-        ADD_FAILURE() << "cannot start " << U8(exe) << " (error " << GetLastError() << ")";
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, flags, nullptr, dir.c_str(), &si, &pi_)) {
+        ADD_FAILURE() << "cannot start " << U8(exe) << ((flags & CREATE_SUSPENDED) ? " suspended" : "")
+                      << " (error " << GetLastError() << ")";
         pi_ = PROCESS_INFORMATION{};
         return false;
     }
+    return true;
+}
+
+bool App::Start(const std::wstring& exe) {
+    if (!Launch(exe, 0)) return false;
     // Until the program waits for input its windows may be half made.
     WaitForInputIdle(pi_.hProcess, kTimeoutMs);
     return true;
 }
 
-bool App::StartSuspended(const std::wstring& exe) {
-    if (pi_.hProcess) {
-        Kill();
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-        pi_ = PROCESS_INFORMATION{};
-    }
-    if (!FileExists(exe)) {
-        ADD_FAILURE() << "the program to start does not exist: " << U8(exe);
-        return false;
-    }
-    std::wstring cmd = L"\"" + exe + L"\"";
-    std::wstring dir = Dir(exe);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, dir.c_str(), &si,
-                        &pi_)) {
-        ADD_FAILURE() << "cannot start " << U8(exe) << " suspended (error " << GetLastError() << ")";
-        pi_ = PROCESS_INFORMATION{};
-        return false;
-    }
-    return true;
-}
+bool App::StartSuspended(const std::wstring& exe) { return Launch(exe, CREATE_SUSPENDED); }
 
 void App::Resume() {
     if (pi_.hThread && ResumeThread(pi_.hThread) == static_cast<DWORD>(-1))

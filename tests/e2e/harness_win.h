@@ -105,6 +105,7 @@ public:
     void Resume();
 
 private:
+    bool Launch(const std::wstring& exe, DWORD creationFlags);
     PROCESS_INFORMATION pi_{};
 };
 
