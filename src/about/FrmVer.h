@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/gateway.h"
 
 namespace vantrel {
@@ -27,9 +28,7 @@ constexpr char kFacePGothic[] = u8"ＭＳ Ｐゴシック";
 constexpr char kFaceGothic[] = u8"ＭＳ ゴシック";
 
 // Design geometry in twips, from the client area's top left corner.
-struct Box {
-    int32_t left, top, width, height;
-};
+using vantrel::Box;
 constexpr int32_t kClientWidth = 5070;
 constexpr int32_t kClientHeight = 3225;
 constexpr Box kLabel1Box{2040, 960, 1575, 375};

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
+#include "platform/controls.h"
+
 namespace vantrel::layout {
 
-struct Box {
-    int32_t left, top, width, height;
-};
+using vantrel::Box;
 
 constexpr int32_t kClientWidth = 3135;
 constexpr int32_t kClientHeight = 630;

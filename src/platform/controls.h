@@ -24,6 +24,11 @@ public:
 // Design geometry is in twips: 1440 per inch, 15 per pixel at 96 DPI.
 constexpr int32_t kTwipsPerInch = 1440;
 
+// A control's place in its window's client area, in twips.
+struct Box {
+    int32_t left, top, width, height;
+};
+
 // Twips to pixels at `dpi`, rounded to nearest.
 inline int32_t TwipsToPixels(int32_t twips, int32_t dpi) {
     const int64_t num = static_cast<int64_t>(twips) * dpi;
