@@ -10,9 +10,6 @@ namespace {
 
 constexpr int32_t kErrOverflow = 6;
 
-const char kErrorTitle[] = "エラー";
-const char kNoWshTitle[] = "実行できません";
-const char kNoWshText[] = "WSHがインストールされていません\r\n詳しくはヘルプをご覧ください";
 
 // Twips come back as fractions at DPI settings other than 96; they are kept
 // as whole numbers the way CLng does it: to nearest, halves to the even

@@ -41,4 +41,9 @@ struct ProgramEnd {};
 // The text every error box shows: number, ":", description, nothing added.
 std::string ErrText(const ErrValue& e);
 
+// The boxes both the main window and the settings dialog show.
+inline constexpr char kErrorTitle[] = "エラー";
+inline constexpr char kNoWshTitle[] = "実行できません";
+inline constexpr char kNoWshText[] = "WSHがインストールされていません\r\n詳しくはヘルプをご覧ください";
+
 }  // namespace vantrel

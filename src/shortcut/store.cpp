@@ -17,7 +17,7 @@ std::string WithBackslash(std::string folder) {
 }  // namespace
 
 void frmSetting::ShowError(const TrappedError& e) {
-    p_.msgbox.Show(ErrText(e.Value()), "エラー", MsgIcon::Critical);
+    p_.msgbox.Show(ErrText(e.Value()), kErrorTitle, MsgIcon::Critical);
 }
 
 std::string frmSetting::ShortcutPath() {
@@ -32,12 +32,11 @@ void frmSetting::GetProgramsFolder() {
         std::string folder = objShell->SpecialFolders("AllUsersPrograms");
         // Only an empty answer falls back; a failing lookup ends up in the trap.
         if (folder.empty()) folder = objShell->SpecialFolders("Programs");
-        if (!folder.empty() && folder.back() != '\\') folder += '\\';
+        if (!folder.empty()) folder = WithBackslash(folder);
         strProgramsFolder = folder;
     } catch (const TrappedError& e) {
         if (e.Number() == kErrCannotCreate) {
-            p_.msgbox.Show("WSHがインストールされていません\r\n詳しくはヘルプをご覧ください", "実行できません",
-                           MsgIcon::Critical);
+            p_.msgbox.Show(kNoWshText, kNoWshTitle, MsgIcon::Critical);
             Form_Unload();
             throw ProgramEnd{};
         }
