@@ -369,13 +369,7 @@ LRESULT CALLBACK StandInProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return De
 class StandInBrowser {
 public:
     StandInBrowser() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = StandInProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"IEFrame";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowExW(0, L"IEFrame", L"stand-in browser", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+        hwnd = MakeTopLevelWindow(L"IEFrame", StandInProc, L"stand-in browser");
     }
     ~StandInBrowser() {
         if (hwnd) DestroyWindow(hwnd);

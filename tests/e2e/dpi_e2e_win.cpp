@@ -247,13 +247,7 @@ TEST_F(ScreensE2E, MainWindow) {
 }
 
 TEST_F(ScreensE2E, WaitPanelDuringAnImagePick) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ShooterProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelScreensShooter";
-    RegisterClassW(&wc);
-    HWND shooter = CreateWindowExW(0, wc.lpszClassName, L"shooter", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
+    HWND shooter = MakeTopLevelWindow(L"VantrelScreensShooter", ShooterProc, L"shooter");
     ASSERT_NE(shooter, nullptr);
     ASSERT_TRUE(StartMain());
     g_shotPath = dir + L"\\wait-panel.bmp";

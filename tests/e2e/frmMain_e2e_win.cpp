@@ -65,13 +65,7 @@ LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class Listener {
 public:
     Listener() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ListenerProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VantrelTestListener";
-        RegisterClassW(&wc);
-        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+        hwnd_ = MakeTopLevelWindow(L"VantrelTestListener", ListenerProc, L"listener");
         g_seen = &seen;
     }
     ~Listener() {

@@ -16,6 +16,7 @@
 #include "platform/objects_win.h"
 #include "platform/shell_win.h"
 #include "platform/ui_win.h"
+#include "harness_win.h"
 
 namespace {
 
@@ -385,13 +386,7 @@ TEST(GatewayWinApi, FindWindowTakesAMissingNameAsAny) {
 }
 
 TEST(GatewayWinApi, FindWindowFindsAWindowByClassOrByItsJapaneseTitle) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelGatewayProbe";
-    RegisterClassW(&wc);
-    HWND h = CreateWindowExW(0, wc.lpszClassName, L"\u753b\u50cf\u306e\u8868\u793a", WS_OVERLAPPED, 0, 0, 50, 50,
-                             nullptr, nullptr, wc.hInstance, nullptr);
+    HWND h = e2e::MakeTopLevelWindow(L"VantrelGatewayProbe", DefWindowProcW, L"\u753b\u50cf\u306e\u8868\u793a");
     if (!h) GTEST_SKIP() << "no window can be created here (no display)";
     win::mdlWinAPI api;
     EXPECT_EQ(api.FindWindowA(std::string("VantrelGatewayProbe"), std::nullopt), reinterpret_cast<intptr_t>(h));

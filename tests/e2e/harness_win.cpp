@@ -992,6 +992,15 @@ PhysicalPixels::~PhysicalPixels() {
         if (previous_) set(previous_);
 }
 
+HWND MakeTopLevelWindow(const wchar_t* cls, WNDPROC proc, const wchar_t* title) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = cls;
+    RegisterClassW(&wc);  // a second registration fails harmlessly
+    return CreateWindowExW(0, cls, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 int DarkPixelsOnScreen(const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return 0;

@@ -120,6 +120,10 @@ template <class F> bool WaitUntil(const char* what, F f, int timeoutMs = kTimeou
 // Lets the program's message loop run: a SendMessageTimeout round trip to `h`.
 bool Sync(HWND h, int timeoutMs = kTimeoutMs);
 
+// A plain hidden top-level window of the driver's own class `cls` (registered
+// on first use), e.g. to receive broadcasts or to stand in for another program.
+HWND MakeTopLevelWindow(const wchar_t* cls, WNDPROC proc, const wchar_t* title);
+
 std::wstring Text(HWND h);                 // WM_GETTEXT, works for child controls too
 std::wstring ClassOf(HWND h);
 HWND Child(HWND parent, int id);           // GetDlgItem

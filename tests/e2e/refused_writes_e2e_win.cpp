@@ -70,13 +70,7 @@ protected:
     void SetUp() override {
         ResetCase();
         g_broadcasts = 0;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = CountBroadcasts;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VantrelRefusedWritesListener";
-        RegisterClassW(&wc);
-        listener = CreateWindowExW(0, wc.lpszClassName, L"listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
+        listener = MakeTopLevelWindow(L"VantrelRefusedWritesListener", CountBroadcasts, L"listener");
     }
     void TearDown() override {
         app.Kill();
