@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 
-#include "platform/error.h"
 
 namespace vantrel {
 

@@ -1,23 +1,22 @@
-// frmMain's life cycle: start-up, unload and the fixed-size rule.
 #include "app/frmMain.h"
 
 #include <cmath>
 #include <exception>
 
+#include "app/frmMain_design.h"
+#include "settings/image_setting.h"
+#include "settings/script_setting.h"
+
 namespace vantrel {
 
 namespace {
-
-constexpr int32_t kErrOverflow = 6;
-
 
 // Twips come back as fractions at DPI settings other than 96; they are kept
 // as whole numbers the way CLng does it: to nearest, halves to the even
 // neighbour, and a value outside 32 bits is an overflow error (which the
 // start-up trap reports) instead of a wrapped-around size.
 int32_t CLng(double x) {
-    if (!(x >= -2147483648.5 && x < 2147483647.5))
-        throw TrappedError(kErrOverflow, "オーバーフローしました。");
+    if (!(x >= -2147483648.5 && x < 2147483647.5)) kErrOverflow.Raise();
     const double floor = std::floor(x);
     const double frac = x - floor;
     double r = floor;
@@ -25,11 +24,13 @@ int32_t CLng(double x) {
     return static_cast<int32_t>(r);
 }
 
+// The change notice's wParam; its lParam is an empty section name (a 32-bit
+// zero), which tells a reader that anything may have changed.
+constexpr intptr_t kBroadcastWParam = 31;
+
 }  // namespace
 
-void frmMain::ShowRegError(const TrappedError& e) {
-    p_.msgbox.Show(ErrText(e.Value()), kErrorTitle, MsgIcon::Critical);
-}
+// ---- life cycle ---------------------------------------------------------------
 
 void frmMain::Form_Load() {
     try {
@@ -44,28 +45,26 @@ void frmMain::Form_Load() {
         view_.SetWaitVisible(false);
 
         objShell = p_.objects.CreateScriptShell();
-        if (!objShell)
-            throw TrappedError(kErrCannotCreate, "ActiveX コンポーネントはオブジェクトを作成できません。");
 
         // The read operations show their own box and end the program, so
         // past each of them the flag is true; it still drives the lists'
         // enabled state so that the lists never outrun the reads.
         std::string s;
-        const bool f1 = GetRegJS_Switch(s);
-        SetCmbRegJS_Switch(f1, s);
+        const bool f1 = script::GetRegJS_Switch(*objShell, p_.msgbox, s);
+        script::SetCmbRegJS_Switch(view_.cmbRegJS_Switch(), f1, s);
 
-        const bool f2 = GetRegImageValues();
+        const bool f2 = image::GetRegImageValues(*objShell, p_.msgbox);
         std::string p, v;
-        const bool f3 = GetRegImage(p, v);
+        const bool f3 = image::GetRegImage(*objShell, p_.msgbox, p, v);
         // Before the fill: should the list ever report its preselection as a
         // pick, that write must already go to this key.
         strRegPath = p;
-        SetCmbRegImage(f2 && f3, v);
+        image::SetCmbRegImage(view_.cmbRegImage(), f2 && f3, v);
     } catch (const TrappedError& e) {
-        if (e.Number() == kErrCannotCreate)
+        if (e.Number() == kErrCannotCreate.number)
             p_.msgbox.Show(kNoWshText, kNoWshTitle, MsgIcon::Critical);
         else
-            p_.msgbox.Show(ErrText(e.Value()), kErrorTitle, MsgIcon::Critical);
+            ShowError(p_.msgbox, e);
         bool cancel = false;
         Form_Unload(cancel);
         throw ProgramEnd{};
@@ -86,21 +85,82 @@ void frmMain::Form_Resize() {
     // so the size is still put back.
     bool minimized = false;
     try {
-        minimized = view_.IsMinimized();
-    } catch (const TrappedError&) {
+        minimized = view_.Minimized();
     } catch (const std::exception&) {
     }
     if (minimized) return;
     try {
         view_.SetWidth(lngFormWidth);
-    } catch (const TrappedError&) {
     } catch (const std::exception&) {
     }
     try {
         view_.SetHeight(lngFormHeight);
-    } catch (const TrappedError&) {
     } catch (const std::exception&) {
     }
+}
+
+// ---- picks ------------------------------------------------------------------------
+
+void frmMain::cmbRegImage_Click() {
+    try {
+        if (view_.cmbRegImage().ListIndex() == -1) return;
+
+        view_.MoveWait(main_design::kWaitLeft, main_design::kWaitTop);
+        view_.WaitToFront();
+        view_.SetWaitVisible(true);
+        // Nothing returns to the message loop until the broadcast is over,
+        // so the panel has to be painted now or it is never seen.
+        view_.Refresh();
+
+        // A refused write has shown its own box; the notice goes out anyway.
+        (void)image::SetRegImage(*objShell, p_.msgbox, strRegPath, view_.cmbRegImage().ListIndex());
+
+        const int32_t emptyText = 0;
+        (void)p_.api.SendMessageA(IWinApi::kHwndBroadcast, IWinApi::kWmWinIniChange, kBroadcastWParam, &emptyText);
+
+        view_.SetWaitVisible(false);
+        view_.Refresh();
+    } catch (const TrappedError& e) {
+        ShowError(p_.msgbox, e, kPickErrorTitle);
+    }
+}
+
+void frmMain::cmbRegJS_Switch_Click() {
+    try {
+        if (view_.cmbRegJS_Switch().ListIndex() == -1) return;
+        (void)script::SetRegJS_Switch(*objShell, p_.msgbox, view_.cmbRegJS_Switch().ListIndex());
+    } catch (const TrappedError& e) {
+        ShowError(p_.msgbox, e, kPickErrorTitle);
+    }
+}
+
+// ---- popup menu ---------------------------------------------------------------
+// None of the commands traps errors: the dialogs report their own failures
+// and the help viewer speaks for itself.
+
+void frmMain::Form_MouseUp(int16_t button, int16_t, float, float) { OpenPopup(button); }
+void frmMain::lblShowImage_MouseUp(int16_t button, int16_t, float, float) { OpenPopup(button); }
+void frmMain::lblScriptExecute_MouseUp(int16_t button, int16_t, float, float) { OpenPopup(button); }
+
+void frmMain::OpenPopup(int16_t button) {
+    // Modifier keys and the pointer position play no part.
+    if (button != kRightButton) return;
+    switch (view_.PopupMenu()) {
+    case PopupChoice::Setting: mnuSetting_Click(); break;
+    case PopupChoice::Help: mnuHelp_Click(); break;
+    case PopupChoice::About: mnuAbout_Click(); break;
+    case PopupChoice::None: break;
+    }
+}
+
+void frmMain::mnuSetting_Click() { view_.ShowSettingDialog(); }
+
+void frmMain::mnuAbout_Click() { view_.ShowAboutDialog(); }
+
+void frmMain::mnuHelp_Click() {
+    const std::string path = WithBackslash(FolderOf(p_.host.ExePath())) + "VantrelV1_0.hlp";
+    // The viewer reports a missing or broken file itself.
+    (void)p_.api.WinHelpA(view_.hWnd(), path, IWinApi::kHelpContents, 0);
 }
 
 }  // namespace vantrel

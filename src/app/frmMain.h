@@ -1,7 +1,6 @@
-// The main window's logic: start-up, the two browser settings, picks, the
-// resize rule and the popup menu. Its operations are spread over app/ (life
-// cycle, menu) and settings/ (registry mapping and picks); the Windows layer
-// turns messages into these calls.
+// The main window's logic: start-up and unload, the resize rule, the picks in
+// the two lists and the popup menu. It composes the two browser settings of
+// settings/; the window layer turns messages into these calls.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +9,6 @@
 
 #include "platform/controls.h"
 #include "platform/gateway.h"
-
-// <windows.h> defines IsMinimized as a macro for IsIconic.
-#ifdef IsMinimized
-#undef IsMinimized
-#endif
 
 namespace vantrel {
 
@@ -36,13 +30,13 @@ public:
     virtual double Height() = 0;
     virtual void SetWidth(int32_t twips) = 0;
     virtual void SetHeight(int32_t twips) = 0;
-    virtual bool IsMinimized() = 0;
+    virtual bool Minimized() = 0;
 
     // The wait panel fraWait (with lblWait inside).
     virtual void MoveWait(int32_t leftTwips, int32_t topTwips) = 0;
     virtual void WaitToFront() = 0;
     virtual void SetWaitVisible(bool visible) = 0;
-    // Repaints the whole window before returning.
+    // Repaints the window and has it on screen before returning.
     virtual void Refresh() = 0;
 
     virtual intptr_t hWnd() = 0;
@@ -79,19 +73,7 @@ public:
     int32_t FormHeight() const { return lngFormHeight; }
 
 private:
-    // settings/image_setting.cpp
-    bool GetRegImageValues();
-    bool GetRegImage(std::string& regPath, std::string& value);
-    void SetCmbRegImage(bool enabled, const std::string& value);
-    bool SetRegImage(const std::string& regPath, int32_t index);
-    // settings/script_setting.cpp
-    bool GetRegJS_Switch(std::string& value);
-    void SetCmbRegJS_Switch(bool enabled, const std::string& value);
-    bool SetRegJS_Switch(int32_t index);
-
     void OpenPopup(int16_t button);
-    // Shows a trapped registry error in the "エラー" box.
-    void ShowRegError(const TrappedError& e);
 
     IMainView& view_;
     Platform p_;

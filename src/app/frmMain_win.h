@@ -14,26 +14,23 @@ namespace vantrel::win {
 class ComboBoxWin : public IComboBox {
 public:
     void Attach(HWND h) { h_ = h; }
-    HWND hwnd() const { return h_; }
     void Clear() override;
     void AddItem(const std::string& text) override;
     void SetText(const std::string& text) override;
     int16_t ListIndex() override;
+    void SetListIndex(int16_t index) override;
     void SetEnabled(bool enabled) override;
 
 private:
     HWND h_ = nullptr;
 };
 
-class MainWindow : public IMainView {
+class MainWindow : public Window, public IMainView {
 public:
-    MainWindow(HINSTANCE instance, Platform platform);
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow() override;
+    explicit MainWindow(Platform platform) : platform_(platform), form_(*this, platform), setting_(platform) {}
 
-    // Creates the window hidden, runs Form_Load, shows it and runs the message
-    // loop until the window is closed. Returns the process exit code.
+    // Creates the window hidden, runs Form_Load, shows the window and runs
+    // the message loop until it is closed. Returns the process exit code.
     int Run(int showCommand);
 
     // IMainView
@@ -43,15 +40,18 @@ public:
     double Height() override;
     void SetWidth(int32_t twips) override;
     void SetHeight(int32_t twips) override;
-    bool IsMinimized() override;
+    bool Minimized() override;
     void MoveWait(int32_t leftTwips, int32_t topTwips) override;
     void WaitToFront() override;
     void SetWaitVisible(bool visible) override;
     void Refresh() override;
-    intptr_t hWnd() override { return reinterpret_cast<intptr_t>(hwnd_); }
+    intptr_t hWnd() override { return reinterpret_cast<intptr_t>(hwnd()); }
     PopupChoice PopupMenu() override;
     void ShowSettingDialog() override;
     void ShowAboutDialog() override;
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     // What a drop-down list is doing, so that one pick writes once.
@@ -61,29 +61,18 @@ private:
         int selAtDrop = -1;
     };
 
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-    void CreateControls();
-    void OnComboNotify(int id, int code);
-    void QueuePick(int id, ListState& st);
+    void OnListNotify(int id, int code);
     void Pick(int id);
-    void OnMouseUp(int16_t button, WPARAM wp, LPARAM lp);
-    void RestoreFocus();
+    void OnMouseUp(int16_t button, LPARAM lp);
+    SIZE OuterPixels();
+    void Resize(int width, int height);
 
-    HINSTANCE instance_;
     Platform platform_;
-    HWND hwnd_ = nullptr;
-    HWND lblShowImage_ = nullptr;
-    HWND lblScriptExecute_ = nullptr;
-    HWND fraWait_ = nullptr;
-    HWND lblWait_ = nullptr;
-    HWND lastFocus_ = nullptr;
     bool loaded_ = false;  // resize events reach the logic only after Form_Load
     ComboBoxWin cmbRegImage_;
     ComboBoxWin cmbRegJS_Switch_;
     ListState imageList_;
     ListState scriptList_;
-    Font waitFont_;
     frmMain form_;
     // The settings dialog's logic outlives each opening: it remembers the
     // Programs folder between two openings.

@@ -2,15 +2,9 @@
 
 #include <new>
 
-#include "platform/errmap.h"
 #include "platform/ui_win.h"
 
 namespace vantrel::win {
-
-namespace {
-const char* const kCannotCreateText = "ActiveX コンポーネントはオブジェクトを作成できません。";
-const char* const kTypeMismatchText = "型が一致しません。";
-}  // namespace
 
 Bstr::Bstr(const std::string& utf8) {
     const std::wstring w = Widen(utf8);
@@ -75,30 +69,11 @@ Variant Variant::Bool(bool b) {
 ComApartment::ComApartment() {
     // S_FALSE (already initialised on this thread) still needs its matching
     // CoUninitialize; only a real failure does not.
-    ok_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ok_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
 }
 
 ComApartment::~ComApartment() {
     if (ok_) CoUninitialize();
-}
-
-std::string SystemMessage(int32_t number) {
-    auto lookup = [](DWORD id) {
-        wchar_t* buf = nullptr;
-        const DWORD n = FormatMessageW(
-            FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, id, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-        std::string text;
-        if (n && buf) text = Narrow(std::wstring(buf, n));
-        if (buf) LocalFree(buf);
-        return TrimMessage(text);
-    };
-    const HRESULT hr = static_cast<HRESULT>(number);
-    std::string text = lookup(static_cast<DWORD>(hr));
-    // A Win32 error wrapped in an HRESULT is sometimes only known by its code.
-    if (text.empty() && HRESULT_FACILITY(hr) == FACILITY_WIN32 && FAILED(hr))
-        text = lookup(static_cast<DWORD>(HRESULT_CODE(hr)));
-    return text;
 }
 
 void RaiseFailure(HRESULT hr, EXCEPINFO* ei) {
@@ -124,7 +99,7 @@ Dispatch Dispatch::Create(const wchar_t* progId) {
         FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
                                 reinterpret_cast<void**>(p.put()))) ||
         !p)
-        throw TrappedError(kErrCannotCreate, kCannotCreateText);
+        kErrCannotCreate.Raise();
     return Dispatch(std::move(p));
 }
 
@@ -138,7 +113,7 @@ Dispatch Dispatch::From(Variant& v) {
         const HRESULT hr = V_UNKNOWN(raw)->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(p.put()));
         if (FAILED(hr)) RaiseFailure(hr);
     }
-    if (!p) throw TrappedError(kErrTypeMismatch, kTypeMismatchText);
+    if (!p) kErrTypeMismatch.Raise();
     return Dispatch(std::move(p));
 }
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
+#include "platform/errors.h"
 
 namespace vantrel::win {
 
@@ -111,11 +111,9 @@ private:
     bool ok_ = false;
 };
 
-// Raises the TrappedError for a failed call (see errmap.h for the rule).
+// Raises the TrappedError for a failed call (see MapFailure in errors.h).
 // `ei` may be null when the call has no EXCEPINFO; its strings are freed here.
 [[noreturn]] void RaiseFailure(HRESULT hr, EXCEPINFO* ei = nullptr);
-// The system's message text for a number, trimmed, or empty.
-std::string SystemMessage(int32_t number);
 
 // An automation object reached through IDispatch by member name.
 class Dispatch {

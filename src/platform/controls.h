@@ -1,8 +1,12 @@
-// The controls the window logic talks to. The Windows layer implements them
-// over real controls; the unit tests over plain data.
+// The controls the window logic talks to, and the form in which every window
+// keeps its design: one table of controls in twips, converted to pixels in
+// one place. The Windows layer builds real controls from the tables; the unit
+// tests implement the control interfaces over plain data.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 namespace vantrel {
@@ -18,26 +22,87 @@ public:
     virtual void SetText(const std::string& text) = 0;
     // Selected entry, -1 for none.
     virtual int16_t ListIndex() = 0;
+    // Selects entry `index`, or none for -1; not a pick either.
+    virtual void SetListIndex(int16_t index) = 0;
     virtual void SetEnabled(bool enabled) = 0;
 };
 
+// ---- geometry ------------------------------------------------------------------
 // Design geometry is in twips: 1440 per inch, 15 per pixel at 96 DPI.
 constexpr int32_t kTwipsPerInch = 1440;
+constexpr int32_t kDefaultDpi = 96;
 
-// A control's place in its window's client area, in twips.
+// A place in a client area, in twips.
 struct Box {
     int32_t left, top, width, height;
 };
 
-// Twips to pixels at `dpi`, rounded to nearest.
-inline int32_t TwipsToPixels(int32_t twips, int32_t dpi) {
+// Twips to pixels at `dpi`, rounded to nearest (halves away from zero).
+constexpr int32_t TwipsToPixels(int32_t twips, int32_t dpi) {
     const int64_t num = static_cast<int64_t>(twips) * dpi;
     return static_cast<int32_t>(num >= 0 ? (num + kTwipsPerInch / 2) / kTwipsPerInch
                                          : -((-num + kTwipsPerInch / 2) / kTwipsPerInch));
 }
 
-inline double PixelsToTwips(int32_t pixels, int32_t dpi) {
+constexpr double PixelsToTwips(int32_t pixels, int32_t dpi) {
     return static_cast<double>(pixels) * kTwipsPerInch / dpi;
 }
+
+// A box in pixels. Its edges are converted, not its size, so that boxes that
+// meet in the design still meet on screen.
+struct PixelBox {
+    int32_t left, top, width, height;
+};
+constexpr PixelBox ToPixels(const Box& b, int32_t dpi) {
+    const int32_t l = TwipsToPixels(b.left, dpi), t = TwipsToPixels(b.top, dpi);
+    return {l, t, TwipsToPixels(b.left + b.width, dpi) - l, TwipsToPixels(b.top + b.height, dpi) - t};
+}
+
+// ---- design tables -----------------------------------------------------------------
+enum class ControlKind : uint8_t {
+    Label,     // left-aligned text
+    Link,      // a label that reports clicks
+    List,      // drop-down list
+    Button,    // push button; never the default or the cancel button
+    Option,    // option button of the group it stands in
+    Panel,     // plain panel that holds other controls
+    Picture,   // a picture stretched into its box
+};
+
+enum class Charset : uint8_t { Western = 0, Japanese = 128 };
+
+struct FontDesign {
+    const char* face;  // UTF-8
+    double points;
+    bool bold;
+    bool underline;
+    Charset charset;
+};
+
+// Text colour as 0x00BBGGRR; kSystemColour leaves the system's.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr uint32_t kSystemColour = 0xFFFFFFFFu;
+
+struct ControlDesign {
+    int id;
+    ControlKind kind;
+    const char* caption;  // UTF-8; nullptr for none
+    Box box;              // in the parent's client area
+    const FontDesign* font = nullptr;  // nullptr: the system's user-interface font
+    uint32_t colour = kSystemColour;
+    int parent = 0;       // 0: the window; otherwise the id of the panel it sits in
+    int32_t openHeight = 0;  // List: height of the open list below the field
+};
+
+// A window's design: client area and controls, in tab order.
+struct WindowDesign {
+    const wchar_t* className;
+    const char* title;  // UTF-8
+    int32_t clientWidth, clientHeight;
+    const ControlDesign* controls;
+    size_t count;
+    const ControlDesign* begin() const { return controls; }
+    const ControlDesign* end() const { return controls + count; }
+};
 
 }  // namespace vantrel

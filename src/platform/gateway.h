@@ -9,15 +9,28 @@
 #include <optional>
 #include <string>
 
-#include "platform/value.h"
-
-// <windows.h> defines DeleteFile as a macro; the interface keeps the plain name
-// in every file that includes both.
-#ifdef DeleteFile
-#undef DeleteFile
-#endif
+#include "platform/errors.h"
 
 namespace vantrel {
+
+// What a late-bound call hands back, reduced to the forms the program uses.
+struct ShellValue {
+    enum class Kind { Empty, Text, Integer, Boolean, NoText };
+    Kind kind = Kind::Empty;
+    std::string text;      // Kind::Text (UTF-8)
+    int64_t integer = 0;   // Kind::Integer; Kind::Boolean (0 or -1)
+
+    static ShellValue Text(std::string s) { ShellValue v; v.kind = Kind::Text; v.text = std::move(s); return v; }
+    static ShellValue Integer(int64_t n) { ShellValue v; v.kind = Kind::Integer; v.integer = n; return v; }
+    static ShellValue Boolean(bool b) { ShellValue v; v.kind = Kind::Boolean; v.integer = b ? -1 : 0; return v; }
+    // An array (REG_BINARY, REG_MULTI_SZ read back) or another value with no text form.
+    static ShellValue NoText() { ShellValue v; v.kind = Kind::NoText; return v; }
+};
+
+// The standard conversion of a read result to text: a string stays as it is,
+// a number becomes its decimal digits, a boolean "True"/"False", nothing the
+// empty text. A value with no text form raises kErrTypeMismatch.
+std::string ToText(const ShellValue& v);
 
 // The object WScript.Shell's CreateShortcut answers. Members are called in
 // the order the caller chooses; nothing is written before Save.
@@ -84,16 +97,20 @@ public:
     virtual ~IHost() = default;
     // True when another instance of this program is already running.
     virtual bool PrevInstance() = 0;
-    // Folder of the running executable, as the system gives it ("C:\Tools",
-    // or "D:\" at a drive root).
-    virtual std::string ExeFolder() = 0;
-    // File name of the running executable without its extension.
-    virtual std::string ExeBaseName() = 0;
+    // Full path of the running executable.
+    virtual std::string ExePath() = 0;
     // Open a file for reading and close it again; each step may raise.
     virtual void OpenForRead(const std::string& path) = 0;
     virtual void Close() = 0;
-    virtual void DeleteFile(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
 };
+
+// The folder of a file's path ("C:\Tools", or "D:\" at a drive root) and its
+// name without the extension.
+std::string FolderOf(const std::string& path);
+std::string BaseNameOf(const std::string& path);
+// A folder with "\" appended unless it already ends in one.
+std::string WithBackslash(std::string folder);
 
 enum class MsgIcon { Critical, Information };
 
@@ -103,6 +120,9 @@ public:
     virtual ~IMessageBox() = default;
     virtual void Show(const std::string& text, const std::string& title, MsgIcon icon) = 0;
 };
+
+// A trapped error in its box: critical icon, number ":" description.
+void ShowError(IMessageBox& box, const TrappedError& e, const char* title = kErrorTitle);
 
 // Everything the core reaches outside itself, handed to each window's logic.
 struct Platform {

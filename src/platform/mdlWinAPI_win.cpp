@@ -1,20 +1,39 @@
-#include <windows.h>
-
 #include "platform/mdlWinAPI_win.h"
+
 #include "platform/ui_win.h"
 
 namespace vantrel::win {
 
 namespace {
+
 // How long one window may take to answer before it counts as hung.
 constexpr UINT kSendTimeoutMs = 3000;
+
+// The help viewer takes the file name in the ANSI code page whichever
+// function is called. A path with a character outside that code page would
+// arrive with "?" in its place, so it goes in its short (8.3) form, which
+// survives; the file itself need not exist, so the folder is shortened.
+std::string HelpPathInAnsi(const std::string& utf8) {
+    const std::wstring path = Widen(utf8);
+    bool lossless = false;
+    std::string ansi = ToAnsi(path, &lossless);
+    const size_t slash = path.find_last_of(L'\\');
+    if (lossless || slash == std::wstring::npos) return ansi;
+    const std::wstring folder = path.substr(0, slash);
+    std::wstring shortFolder(MAX_PATH, L'\0');
+    const DWORD n = GetShortPathNameW(folder.c_str(), &shortFolder[0], MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return ansi;
+    shortFolder.resize(n);
+    return ToAnsi(shortFolder + path.substr(slash));
+}
+
 }  // namespace
 
 intptr_t mdlWinAPI::FindWindowA(const std::optional<std::string>& className,
                                 const std::optional<std::string>& windowName) {
     // A missing name must reach user32 as NULL ("any"), not as an empty text.
-    const std::string cls = className ? ToAnsi(*className) : std::string();
-    const std::string name = windowName ? ToAnsi(*windowName) : std::string();
+    const std::string cls = className ? ToAnsi(Widen(*className)) : std::string();
+    const std::string name = windowName ? ToAnsi(Widen(*windowName)) : std::string();
     HWND h = ::FindWindowA(className ? cls.c_str() : nullptr, windowName ? name.c_str() : nullptr);
     return reinterpret_cast<intptr_t>(h);
 }
@@ -32,7 +51,7 @@ intptr_t mdlWinAPI::SendMessageA(intptr_t hwnd, uint32_t msg, intptr_t wParam, c
 }
 
 int32_t mdlWinAPI::WinHelpA(intptr_t hwnd, const std::string& helpFile, uint32_t command, uintptr_t data) {
-    const std::string file = ToAnsi(helpFile);
+    const std::string file = HelpPathInAnsi(helpFile);
     return ::WinHelpA(reinterpret_cast<HWND>(hwnd), file.c_str(), command, static_cast<ULONG_PTR>(data)) ? 1 : 0;
 }
 

@@ -8,7 +8,7 @@ ShellValue ToShellValue(const VARIANT& v) {
     const VARTYPE vt = V_VT(&v);
     if (vt & VT_ARRAY) return ShellValue::NoText();
     switch (vt) {
-    case VT_EMPTY: return ShellValue::Empty();
+    case VT_EMPTY: return ShellValue{};
     case VT_BSTR: return ShellValue::Text(V_BSTR(&v) ? Narrow(std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))))
                                                      : std::string());
     case VT_I2: return ShellValue::Integer(V_I2(&v));

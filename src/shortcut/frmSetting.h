@@ -53,7 +53,6 @@ private:
     void DeleteProgramsShortcut();
     std::string ShortcutPath();
 
-    void ShowError(const TrappedError& e);
     // Form_Unload, then the window goes.
     void UnloadDialog();
 

@@ -11,7 +11,7 @@ namespace vantrel::win {
 
 // Loads the dialog afresh (Form_Load runs before anything is shown), shows it
 // and returns when it has closed. `owner` takes no input meanwhile. When the
-// scripting shell is missing the program ends here and the dialog never shows.
+// scripting shell is missing, ProgramEnd leaves here and the dialog never shows.
 void ShowFrmSetting(HWND owner, frmSetting& form);
 
 }  // namespace vantrel::win

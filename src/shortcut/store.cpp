@@ -9,21 +9,12 @@ namespace {
 const char kHotkey[] = "CTRL+ALT+S";
 constexpr int16_t kNormalWindow = 1;
 
-std::string WithBackslash(std::string folder) {
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
 }  // namespace
-
-void frmSetting::ShowError(const TrappedError& e) {
-    p_.msgbox.Show(ErrText(e.Value()), kErrorTitle, MsgIcon::Critical);
-}
 
 std::string frmSetting::ShortcutPath() {
     // No separator of our own: the folder carries its "\" already, and an empty
     // folder leaves the bare file name, relative to the current directory.
-    return strProgramsFolder + p_.host.ExeBaseName() + ".lnk";
+    return strProgramsFolder + BaseNameOf(p_.host.ExePath()) + ".lnk";
 }
 
 void frmSetting::GetProgramsFolder() {
@@ -35,12 +26,12 @@ void frmSetting::GetProgramsFolder() {
         if (!folder.empty()) folder = WithBackslash(folder);
         strProgramsFolder = folder;
     } catch (const TrappedError& e) {
-        if (e.Number() == kErrCannotCreate) {
+        if (e.Number() == kErrCannotCreate.number) {
             p_.msgbox.Show(kNoWshText, kNoWshTitle, MsgIcon::Critical);
             Form_Unload();
             throw ProgramEnd{};
         }
-        ShowError(e);
+        ShowError(p_.msgbox, e);
     }
 }
 
@@ -61,13 +52,12 @@ bool frmSetting::ShortcutExists() {
 
 void frmSetting::CreateProgramsShortcut() {
     try {
-        const std::string programFolder = WithBackslash(p_.host.ExeFolder());
-        if (!objShell)
-            // The folder lookup could not create the shell: report it like any
-            // failed call instead of touching a missing object.
-            throw TrappedError(91, "オブジェクト変数または With ブロック変数が設定されていません。");
+        const std::string exe = p_.host.ExePath();
+        // The folder lookup could not create the shell: report it like any
+        // failed call instead of touching a missing object.
+        if (!objShell) kErrNoObject.Raise();
         std::unique_ptr<IShortcut> shortcut = objShell->CreateShortcut(ShortcutPath());
-        shortcut->SetTargetPath(programFolder + p_.host.ExeBaseName() + ".EXE");
+        shortcut->SetTargetPath(WithBackslash(FolderOf(exe)) + BaseNameOf(exe) + ".EXE");
         shortcut->SetHotkey(kHotkey);
         shortcut->SetWindowStyle(kNormalWindow);
         shortcut->Save();
@@ -76,16 +66,16 @@ void frmSetting::CreateProgramsShortcut() {
         p_.msgbox.Show("ショートカットを作成しました\r\n次回からは" + keys + "で起動できます",
                        "ショートカットを作成しました", MsgIcon::Information);
     } catch (const TrappedError& e) {
-        ShowError(e);
+        ShowError(p_.msgbox, e);
     }
 }
 
 void frmSetting::DeleteProgramsShortcut() {
     try {
-        p_.host.DeleteFile(ShortcutPath());
+        p_.host.RemoveFile(ShortcutPath());
         p_.msgbox.Show("ショートカットを削除しました", "ショートカットを削除しました", MsgIcon::Information);
     } catch (const TrappedError& e) {
-        ShowError(e);
+        ShowError(p_.msgbox, e);
     }
 }
 

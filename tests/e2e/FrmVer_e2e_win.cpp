@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "about/FrmVer.h"
-#include "about/FrmVer_ids.h"
-#include "app/frmMain_ids.h"
+#include "design_ids.h"
 #include "harness_win.h"
 #include "resources/resource.h"
 

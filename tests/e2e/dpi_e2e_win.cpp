@@ -19,11 +19,8 @@
 #include <vector>
 
 #include "about/FrmVer.h"
-#include "about/FrmVer_ids.h"
-#include "app/frmMain_ids.h"
-#include "app/frmMain_layout.h"
+#include "design_ids.h"
 #include "harness_win.h"
-#include "shortcut/frmSetting_ids.h"
 
 #include <sddl.h>  // after <windows.h>, which it needs
 

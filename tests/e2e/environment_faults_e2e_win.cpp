@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain_ids.h"
+#include "design_ids.h"
 #include "harness_win.h"
-#include "shortcut/frmSetting_ids.h"
 
 namespace {
 

@@ -8,8 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/frmMain_ids.h"
-#include "app/frmMain_layout.h"
+#include "design_ids.h"
 #include "harness_win.h"
 
 namespace {

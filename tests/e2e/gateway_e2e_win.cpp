@@ -22,6 +22,9 @@ namespace {
 
 using vantrel::ShellValue;
 using vantrel::TrappedError;
+using vantrel::ErrValue;
+using vantrel::FolderOf;
+using vantrel::BaseNameOf;
 namespace win = vantrel::win;
 
 const wchar_t* const kTestKey = L"Software\\VantrelTest";
@@ -68,11 +71,11 @@ TrappedError Raised(const char* what, F f) {
     try {
         f();
     } catch (const TrappedError& e) {
-        std::printf("    %s -> %ld:%s\n", what, static_cast<long>(e.Number()), e.Description().c_str());
+        std::printf("    %s -> %ld:%s\n", what, static_cast<long>(e.Number()), e.Value().description.c_str());
         return e;
     }
     ADD_FAILURE() << what << " did not raise";
-    return TrappedError(0, "");
+    return TrappedError(ErrValue{0, ""});
 }
 
 class Gateway : public ::testing::Test {
@@ -148,7 +151,7 @@ TEST_F(Gateway, ArrayValuedReadsHaveNoTextFormAndRaiseTypeMismatch) {
         EXPECT_EQ(v.kind, ShellValue::Kind::NoText);
         const TrappedError e = Raised("ToText of an array", [&] { vantrel::ToText(v); });
         EXPECT_EQ(e.Number(), 13);
-        EXPECT_FALSE(e.Description().empty());
+        EXPECT_FALSE(e.Value().description.empty());
     }
 }
 
@@ -178,13 +181,13 @@ TEST_F(Gateway, AMissingValueOrKeyRaisesFileNotFoundWithADescription) {
     shell_->RegWrite(std::string(kTestPath) + "Present", "x");
     TrappedError value = Raised("RegRead of a missing value", [&] { shell_->RegRead(std::string(kTestPath) + "Absent"); });
     EXPECT_EQ(value.Number(), kFileNotFound);
-    EXPECT_FALSE(value.Description().empty());
-    EXPECT_EQ(value.Description().find_first_of("\r\n"), std::string::npos) << "line break left in the text";
+    EXPECT_FALSE(value.Value().description.empty());
+    EXPECT_EQ(value.Value().description.find_first_of("\r\n"), std::string::npos) << "line break left in the text";
 
     TrappedError key = Raised("RegRead under a missing key",
                               [&] { shell_->RegRead("HKCU\\Software\\VantrelTest\\NoSuchKey\\Value"); });
     EXPECT_EQ(key.Number(), kFileNotFound);
-    EXPECT_FALSE(key.Description().empty());
+    EXPECT_FALSE(key.Value().description.empty());
 }
 
 // ---- special folders and shortcuts ---------------------------------------------
@@ -201,7 +204,7 @@ TEST_F(Gateway, AFolderTheShellDoesNotKnowRaisesItsAnswer) {
     // Wine's wshom knows only a few folder names; "Programs" is not one of them.
     const TrappedError e = Raised("SpecialFolders(\"Programs\")", [&] { shell_->SpecialFolders("Programs"); });
     EXPECT_EQ(e.Number(), kNotImpl);
-    EXPECT_FALSE(e.Description().empty());
+    EXPECT_FALSE(e.Value().description.empty());
 }
 
 TEST_F(Gateway, AShortcutIsSavedWithItsTargetAndStyle) {
@@ -225,7 +228,7 @@ TEST_F(Gateway, AShortcutIsSavedWithItsTargetAndStyle) {
     win::Host host;
     host.OpenForRead(lnk);  // the file is there and readable
     host.Close();
-    host.DeleteFile(lnk);
+    host.RemoveFile(lnk);
     EXPECT_EQ(GetFileAttributesW(win::Widen(lnk).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -235,7 +238,7 @@ TEST_F(Gateway, AnObjectThatCannotBeCreatedRaises429) {
     const TrappedError e = Raised("CreateObject(\"Vantrel.NoSuchObject\")",
                                   [] { win::Dispatch::Create(L"Vantrel.NoSuchObject"); });
     EXPECT_EQ(e.Number(), 429);
-    EXPECT_EQ(e.Description(), "ActiveX コンポーネントはオブジェクトを作成できません。");
+    EXPECT_EQ(e.Value().description, "ActiveX コンポーネントはオブジェクトを作成できません。");
 }
 
 TEST_F(Gateway, AMemberNameIsMatchedRegardlessOfCaseAndAnUnknownOneRaises) {
@@ -245,7 +248,7 @@ TEST_F(Gateway, AMemberNameIsMatchedRegardlessOfCaseAndAnUnknownOneRaises) {
 
     const TrappedError e = Raised("WScript.Shell.NoSuchMember", [&] { shell.Call(L"NoSuchMember"); });
     EXPECT_EQ(e.Number(), kUnknownName);
-    EXPECT_FALSE(e.Description().empty());
+    EXPECT_FALSE(e.Value().description.empty());
 }
 
 // ---- files ------------------------------------------------------------------------
@@ -258,8 +261,8 @@ TEST(GatewayFiles, FailuresCarryTheProgramsFileErrorNumbers) {
 
     const TrappedError missing = Raised("Open of a missing file", [&] { host.OpenForRead(dir + "vantrel-none.lnk"); });
     EXPECT_EQ(missing.Number(), 53);
-    EXPECT_EQ(missing.Description(), "ファイルが見つかりません。");
-    EXPECT_EQ(Raised("Kill of a missing file", [&] { host.DeleteFile(dir + "vantrel-none.lnk"); }).Number(), 53);
+    EXPECT_EQ(missing.Value().description, "ファイルが見つかりません。");
+    EXPECT_EQ(Raised("Kill of a missing file", [&] { host.RemoveFile(dir + "vantrel-none.lnk"); }).Number(), 53);
     EXPECT_EQ(Raised("Open under a missing folder", [&] { host.OpenForRead(dir + "no-such-dir\\x.lnk"); }).Number(),
               75);
 
@@ -272,15 +275,15 @@ TEST(GatewayFiles, FailuresCarryTheProgramsFileErrorNumbers) {
     win::Host other;
     other.OpenForRead(path);
     other.Close();
-    EXPECT_EQ(Raised("Kill of an open file", [&] { other.DeleteFile(path); }).Number(), 70);
+    EXPECT_EQ(Raised("Kill of an open file", [&] { other.RemoveFile(path); }).Number(), 70);
     host.Close();
-    host.DeleteFile(path);
+    host.RemoveFile(path);
     EXPECT_EQ(GetFileAttributesW(win::Widen(path).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(GatewayFiles, TheExecutableIsNamedByFolderAndBaseName) {
     win::Host host;
-    const std::string folder = host.ExeFolder(), base = host.ExeBaseName();
+    const std::string folder = FolderOf(host.ExePath()), base = BaseNameOf(host.ExePath());
     std::printf("    ExeFolder -> %s, ExeBaseName -> %s\n", folder.c_str(), base.c_str());
     ASSERT_FALSE(folder.empty());
     ASSERT_FALSE(base.empty());
@@ -406,13 +409,12 @@ TEST(GatewayWinApi, TheSettingsBroadcastReturns) {
 TEST(GatewayText, JapaneseSurvivesTheAnsiCodePage) {
     const std::string text = "画像の表示";
     EXPECT_EQ(win::Narrow(win::Widen(text)), text);
-    const std::string ansi = win::ToAnsi(text);
+    const std::string ansi = win::ToAnsi(win::Widen(text));
     std::printf("    ANSI code page %u, \"%s\" -> %u bytes\n", GetACP(), text.c_str(),
                 static_cast<unsigned>(ansi.size()));
     if (GetACP() == 932) {
         EXPECT_EQ(ansi, "\x89\xe6\x91\x9c\x82\xcc\x95\x5c\x8e\xa6");  // Shift-JIS
     }
-    EXPECT_EQ(win::Px(1440), win::SystemDpi());
 }
 
 }  // namespace

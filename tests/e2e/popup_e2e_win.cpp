@@ -4,11 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "about/FrmVer_ids.h"
-#include "app/frmMain_ids.h"
-#include "app/frmMain_layout.h"
+#include "design_ids.h"
 #include "harness_win.h"
-#include "shortcut/frmSetting_ids.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain_ids.h"
+#include "design_ids.h"
 #include "harness_win.h"
 
 namespace {

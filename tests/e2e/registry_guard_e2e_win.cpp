@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "about/FrmVer_ids.h"
-#include "app/frmMain_ids.h"
+#include "design_ids.h"
 #include "harness_win.h"
-#include "shortcut/frmSetting_ids.h"
 
 namespace {
 

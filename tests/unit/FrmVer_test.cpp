@@ -17,7 +17,7 @@ namespace {
 
 class FakeVerView : public IVerView {
 public:
-    std::string urlText = ver::kLblURLDesignText;
+    std::string urlText = "lblURL";
     std::vector<std::string> calls;
     bool unloadFails = false;
 
@@ -25,7 +25,7 @@ public:
     void SetFocus() override { calls.push_back("SetFocus"); }
     void Unload() override {
         calls.push_back("Unload");
-        if (unloadFails) throw TrappedError(91, u8"オブジェクト変数が設定されていません。");
+        if (unloadFails) throw TrappedError(ErrValue{91, u8"オブジェクト変数が設定されていません。"});
     }
 };
 

@@ -124,11 +124,11 @@ public:
         log_.push_back("RegRead " + path);
         if (auto e = failures_.Find("RegRead", path)) throw TrappedError(*e);
         auto v = reg_.Get(path);
-        if (!v) throw TrappedError(-2147024894, "指定されたファイルが見つかりません。");
+        if (!v) throw TrappedError(ErrValue{-2147024894, "指定されたファイルが見つかりません。"});
         if (v->type == "REG_SZ" || v->type == "REG_EXPAND_SZ") return ShellValue::Text(v->text);
         if (v->type == "REG_DWORD") return ShellValue::Integer(static_cast<int32_t>(v->number));
         if (v->type == "REG_BINARY" || v->type == "REG_MULTI_SZ") return ShellValue::NoText();
-        throw TrappedError(-2147467259, "エラーを特定できません");
+        throw TrappedError(ErrValue{-2147467259, "エラーを特定できません"});
     }
     void RegWrite(const std::string& path, const std::string& text) override {
         log_.push_back("RegWrite " + path + " = \"" + text + "\"");
@@ -210,12 +210,12 @@ public:
     // IObjectFactory
     std::unique_ptr<IScriptShell> CreateScriptShell() override {
         log.push_back("CreateObject WScript.Shell");
-        if (shellMissing) throw TrappedError(kErrCannotCreate, "ActiveX コンポーネントはオブジェクトを作成できません。");
+        if (shellMissing) kErrCannotCreate.Raise();
         return std::make_unique<Shell>(reg, files, log, failures, folders, hotkeyReadBack);
     }
     std::unique_ptr<IBrowser> CreateBrowser() override {
         log.push_back("CreateObject InternetExplorer.Application");
-        if (browserMissing) throw TrappedError(kErrCannotCreate, "ActiveX コンポーネントはオブジェクトを作成できません。");
+        if (browserMissing) kErrCannotCreate.Raise();
         return std::make_unique<Browser>(log, failures);
     }
     // IWinApi
@@ -236,18 +236,17 @@ public:
     }
     // IHost
     bool PrevInstance() override { log.push_back("PrevInstance"); return prevInstance; }
-    std::string ExeFolder() override { return exeFolder; }
-    std::string ExeBaseName() override { return exeBase; }
+    std::string ExePath() override { return exeFolder + (exeFolder.back() == '\\' ? "" : "\\") + exeBase + ".exe"; }
     void OpenForRead(const std::string& path) override {
         log.push_back("Open " + path);
-        if (!files.present.count(path)) throw TrappedError(53, "ファイルが見つかりません。");
-        if (files.unreadable.count(path)) throw TrappedError(75, "パス名が無効です。");
+        if (!files.present.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
+        if (files.unreadable.count(path)) throw TrappedError(ErrValue{75, "パス名が無効です。"});
     }
     void Close() override { log.push_back("Close"); }
-    void DeleteFile(const std::string& path) override {
+    void RemoveFile(const std::string& path) override {
         log.push_back("Kill " + path);
-        if (!files.present.count(path)) throw TrappedError(53, "ファイルが見つかりません。");
-        if (files.undeletable.count(path)) throw TrappedError(75, "パス名が無効です。");
+        if (!files.present.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
+        if (files.undeletable.count(path)) throw TrappedError(ErrValue{75, "パス名が無効です。"});
         files.present.erase(path);
     }
     // IMessageBox
@@ -277,10 +276,11 @@ public:
     void AddItem(const std::string& t) override { items.push_back(t); }
     void SetText(const std::string& t) override {
         auto it = std::find(items.begin(), items.end(), t);
-        if (it == items.end()) throw TrappedError(383, "'Text' プロパティは読み取り専用です。");
+        if (it == items.end()) throw TrappedError(ErrValue{383, "'Text' プロパティは読み取り専用です。"});
         index = static_cast<int16_t>(it - items.begin());
     }
     int16_t ListIndex() override { return index; }
+    void SetListIndex(int16_t i) override { index = i; }
     void SetEnabled(bool e) override { enabled = e; }
     std::string Text() const { return index < 0 ? std::string() : items[static_cast<size_t>(index)]; }
 };

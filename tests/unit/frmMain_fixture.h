@@ -33,7 +33,7 @@ public:
 private:
     void Step(const std::string& entry, const std::string& op = "") {
         log_.push_back(name_ + "." + entry);
-        if (failOn == (op.empty() ? entry : op)) throw TrappedError(380, "プロパティの値が不正です。");
+        if (failOn == (op.empty() ? entry : op)) throw TrappedError(ErrValue{380, "プロパティの値が不正です。"});
     }
     std::string name_;
     fake::Log& log_;
@@ -61,7 +61,7 @@ public:
     double Height() override { Step("Height?"); return height; }
     void SetWidth(int32_t t) override { Step("SetWidth " + std::to_string(t), "SetWidth"); }
     void SetHeight(int32_t t) override { Step("SetHeight " + std::to_string(t), "SetHeight"); }
-    bool IsMinimized() override { Step("IsMinimized?"); return minimized; }
+    bool Minimized() override { Step("IsMinimized?"); return minimized; }
     void MoveWait(int32_t l, int32_t t) override {
         Step("MoveWait " + std::to_string(l) + "," + std::to_string(t), "MoveWait");
         waitLeft = l;
@@ -86,7 +86,7 @@ private:
     }
 };
 
-inline void RaiseTrapped(int32_t n, const std::string& d) { throw TrappedError(n, d); }
+inline void RaiseTrapped(int32_t n, const std::string& d) { throw TrappedError(ErrValue{n, d}); }
 
 // Registry paths as the browser and the zone settings have them.
 const std::string kPicts = "HKLM\\Software\\Microsoft\\Internet Explorer\\AdvancedOptions\\MULTIMEDIA\\PICTS\\";

@@ -163,7 +163,7 @@ TEST_F(SettingTest, ShellThatFailsForAnotherReasonIsReportedAndCreationThenFails
     struct BrokenShellWorld : fake::World {
         std::unique_ptr<IScriptShell> CreateScriptShell() override {
             log.push_back("CreateObject WScript.Shell");
-            throw TrappedError(-2147024770, "指定されたモジュールが見つかりません。");
+            throw TrappedError(ErrValue{-2147024770, "指定されたモジュールが見つかりません。"});
         }
     } broken;
     frmSetting f(broken.platform());
@@ -209,7 +209,7 @@ TEST_F(SettingTest, FailingCloseAlsoCountsAsAbsent) {
     struct CloseFails : fake::World {
         void Close() override {
             World::Close();
-            throw TrappedError(52, "ファイル名または番号が不正です。");
+            throw TrappedError(ErrValue{52, "ファイル名または番号が不正です。"});
         }
     } w;
     w.files.present.insert(kLnk);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/controls.h"
-#include "platform/errmap.h"
-#include "platform/value.h"
+#include "platform/errors.h"
+#include "platform/gateway.h"
 
 namespace vantrel {
 namespace {
@@ -31,7 +31,7 @@ TEST(ReadResultAsText, NumbersBecomeTheirDecimalDigits) {
 }
 
 TEST(ReadResultAsText, NothingIsTheEmptyTextAndBooleansAreWords) {
-    EXPECT_EQ(ToText(ShellValue::Empty()), "");
+    EXPECT_EQ(ToText(ShellValue{}), "");
     EXPECT_EQ(ToText(ShellValue::Boolean(true)), "True");
     EXPECT_EQ(ToText(ShellValue::Boolean(false)), "False");
 }
@@ -42,8 +42,8 @@ TEST(ReadResultAsText, AValueWithNoTextFormRaisesTypeMismatch) {
         FAIL() << "an array read back must not turn into text";
     } catch (const TrappedError& e) {
         EXPECT_EQ(e.Number(), 13);
-        EXPECT_FALSE(e.Description().empty());
-        EXPECT_EQ(ErrText(e.Value()), "13:" + e.Description());
+        EXPECT_FALSE(e.Value().description.empty());
+        EXPECT_EQ(ErrText(e.Value()), "13:" + e.Value().description);
     }
 }
 

@@ -1,8 +1,24 @@
-#include "platform/errmap.h"
+#include "platform/errors.h"
+
+#include <new>
 
 namespace vantrel {
 
-const char* const kAutomationErrorText = "オートメーション エラーです。";
+std::string ErrText(const ErrValue& e) { return std::to_string(e.number) + ":" + e.description; }
+
+ErrValue DescribeUnexpected(std::exception_ptr e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const TrappedError& t) {
+        return t.Value();
+    } catch (const std::bad_alloc&) {
+        return kErrOutOfMemory.Value();
+    } catch (const std::exception& x) {
+        return {kErrInternal.number, std::string(kErrInternal.text) + " (" + x.what() + ")"};
+    } catch (...) {
+        return kErrInternal.Value();
+    }
+}
 
 std::string TrimMessage(std::string text) {
     while (!text.empty()) {

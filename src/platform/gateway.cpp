@@ -1,0 +1,41 @@
+#include "platform/gateway.h"
+
+namespace vantrel {
+
+std::string ToText(const ShellValue& v) {
+    switch (v.kind) {
+    case ShellValue::Kind::Empty: return std::string();
+    case ShellValue::Kind::Text: return v.text;
+    case ShellValue::Kind::Integer: return std::to_string(v.integer);
+    case ShellValue::Kind::Boolean: return v.integer ? "True" : "False";
+    case ShellValue::Kind::NoText: break;
+    }
+    kErrTypeMismatch.Raise();
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return std::string();
+    std::string folder = path.substr(0, slash);
+    // A drive root keeps its backslash: "D:" alone would mean D's current folder.
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
+}
+
+std::string BaseNameOf(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return name;
+}
+
+std::string WithBackslash(std::string folder) {
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+void ShowError(IMessageBox& box, const TrappedError& e, const char* title) {
+    box.Show(ErrText(e.Value()), title, MsgIcon::Critical);
+}
+
+}  // namespace vantrel
