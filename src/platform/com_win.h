@@ -120,9 +120,9 @@ class Dispatch {
 public:
     Dispatch() = default;
     explicit Dispatch(ComPtr<IDispatch> p) : p_(std::move(p)) {}
-    // Creates an object by ProgID; raises 429 when that is not possible.
+    // Creates an object by ProgID; raises kErrCannotCreate when that is not possible.
     static Dispatch Create(const wchar_t* progId);
-    // The object a VARIANT holds (VT_DISPATCH); raises 13 for anything else.
+    // The object a VARIANT holds (VT_DISPATCH); raises kErrTypeMismatch for anything else.
     static Dispatch From(Variant& v);
 
     explicit operator bool() const { return static_cast<bool>(p_); }

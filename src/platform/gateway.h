@@ -66,7 +66,7 @@ public:
     virtual void Navigate(const std::string& url) = 0;
 };
 
-// Objects created by ProgID. A creation that fails raises number 429.
+// Objects created by ProgID. A creation that fails raises kErrCannotCreate.
 class IObjectFactory {
 public:
     virtual ~IObjectFactory() = default;
@@ -123,6 +123,30 @@ public:
 
 // A trapped error in its box: critical icon, number ":" description.
 void ShowError(IMessageBox& box, const TrappedError& e, const char* title = kErrorTitle);
+
+// The trap of a registry operation: a failure is shown in the "エラー" box;
+// after a failed read the program ends, after a failed write the operation
+// returns false. True when `op` went through.
+template <class F>
+bool ReadTrapped(IMessageBox& box, F&& op) {
+    try {
+        op();
+        return true;
+    } catch (const TrappedError& e) {
+        ShowError(box, e);
+        throw ProgramEnd{};
+    }
+}
+template <class F>
+bool WriteTrapped(IMessageBox& box, F&& op) {
+    try {
+        op();
+        return true;
+    } catch (const TrappedError& e) {
+        ShowError(box, e);
+        return false;
+    }
+}
 
 // Everything the core reaches outside itself, handed to each window's logic.
 struct Platform {

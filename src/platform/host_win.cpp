@@ -6,8 +6,9 @@ const wchar_t* const kInstanceMutexName = L"Local\\VantrelV1_0.SingleInstance";
 
 namespace {
 
-// A failed file operation: 53 for a missing file, 70 for a refusal (access,
-// sharing, write protection), 75 for every other path or access failure.
+// A failed file operation: kErrFileNotFound for a missing file,
+// kErrPermissionDenied for a refusal (access, sharing, write protection),
+// kErrPathAccess for every other path or access failure.
 [[noreturn]] void RaiseFileError() {
     switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND: kErrFileNotFound.Raise();

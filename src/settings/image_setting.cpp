@@ -32,39 +32,25 @@ std::string ReadSwitch(IScriptShell& shell, const std::string& regPath) {
 }
 
 bool GetRegImageValues(IScriptShell& shell, IMessageBox& box) {
-    try {
-        // Only their presence matters: the switch always uses "yes"/"no".
+    // Only their presence matters: the switch always uses "yes"/"no".
+    return ReadTrapped(box, [&] {
         (void)ToText(shell.RegRead(std::string(kPicts) + "CheckedValue"));
         (void)ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        throw ProgramEnd{};
-    }
+    });
 }
 
 bool GetRegImage(IScriptShell& shell, IMessageBox& box, std::string& regPath, std::string& value) {
     regPath.clear();
     value.clear();
-    try {
+    return ReadTrapped(box, [&] {
         regPath = ToText(shell.RegRead(std::string(kPicts) + "RegPath"));
         value = ReadSwitch(shell, regPath);
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        throw ProgramEnd{};
-    }
+    });
 }
 
 bool SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index) {
-    try {
-        // No type: the shell stores a text as a string value.
-        shell.RegWrite(SwitchPath(regPath), WordOf(index));
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        return false;
-    }
+    // No type: the shell stores a text as a string value.
+    return WriteTrapped(box, [&] { shell.RegWrite(SwitchPath(regPath), WordOf(index)); });
 }
 
 void SetCmbRegImage(IComboBox& cmb, bool enabled, const std::string& value) {

@@ -26,29 +26,18 @@ std::string ReadPolicy(IScriptShell& shell) {
 
 bool GetRegJS_Switch(IScriptShell& shell, IMessageBox& box, std::string& value) {
     value.clear();
-    try {
-        value = ReadPolicy(shell);
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        throw ProgramEnd{};
-    }
+    return ReadTrapped(box, [&] { value = ReadPolicy(shell); });
 }
 
 bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {
-    try {
-        // In this order, and a refused write stops the ones after it: the
-        // policy goes in first, then the zone is marked as custom-level.
-        // "CUrrentLevel" is the zone's CurrentLevel: value names match
-        // regardless of case.
+    // In this order, and a refused write stops the ones after it: the policy
+    // goes in first, then the zone is marked as custom-level. "CUrrentLevel"
+    // is the zone's CurrentLevel: value names match regardless of case.
+    return WriteTrapped(box, [&] {
         shell.RegWrite(std::string(kZone) + "1400", PolicyOf(index), "REG_DWORD");
         shell.RegWrite(std::string(kZone) + "CUrrentLevel", 0, "REG_DWORD");
         shell.RegWrite(std::string(kZone) + "1C00", 65536, "REG_BINARY");
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        return false;
-    }
+    });
 }
 
 void SetCmbRegJS_Switch(IComboBox& cmb, bool enabled, const std::string& value) {

@@ -14,7 +14,6 @@
 #include "platform/host_win.h"
 #include "platform/mdlWinAPI_win.h"
 #include "platform/objects_win.h"
-#include "platform/shell_win.h"
 #include "platform/ui_win.h"
 #include "harness_win.h"
 
