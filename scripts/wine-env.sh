@@ -1,9 +1,9 @@
-# Wine environment shared by scripts/run and scripts/test. Source it, then
-# call the functions; every process started here is stopped by wine_cleanup
-# (install it with `trap wine_cleanup EXIT`).
+# Wine environment shared by scripts/run, test, bench and screens. Source it,
+# then call the functions; every process started here is stopped by
+# wine_cleanup (install it with `trap wine_cleanup EXIT`).
 #   VANTREL_BUILD_DIR  build folder (default: <repo>/build)
 
-VANTREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+VANTREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VANTREL_BUILD_DIR="${VANTREL_BUILD_DIR:-$VANTREL_ROOT/build}"
 # Bump when the template's contents change: the next run rebuilds it.
 VANTREL_TEMPLATE_VERSION=3
@@ -126,8 +126,17 @@ _wine_template_stamp() {
   echo "template=$VANTREL_TEMPLATE_VERSION wine=$(wine --version 2>/dev/null) lang=$LANG arch=$WINEARCH"
 }
 
-# build/wine-template: booted once, rebuilt only when missing or stale.
+# build/wine-template: booted once, rebuilt only when missing or stale. Two
+# runs in one build folder take turns: the second waits for the first's boot.
 wine_ensure_template() {
+  mkdir -p "$VANTREL_BUILD_DIR"
+  (
+    flock 9
+    _wine_make_template
+  ) 9>"$VANTREL_BUILD_DIR/wine-template.lock"
+}
+
+_wine_make_template() {
   local tpl="$VANTREL_BUILD_DIR/wine-template"
   local stamp="$tpl/.vantrel-template"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$(_wine_template_stamp)" ]; then
@@ -163,4 +172,30 @@ wine_fresh_prefix() {
   local dst="$1"
   rm -rf "$dst"
   cp -a "$VANTREL_BUILD_DIR/wine-template" "$dst"
+}
+
+# A fresh copy of the template at $1 whose screen has $2 dots per inch, with
+# its wineserver running. The server is restarted after the setting so that
+# no process of the prefix still holds the old DPI.
+wine_dpi_prefix() {
+  local prefix="$1" dpi="$2"
+  wine_fresh_prefix "$prefix"
+  wine_start_server "$prefix"
+  if [ "$dpi" != 96 ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
+    wine_stop_server "$prefix"
+    wine_start_server "$prefix"
+  fi
+}
+
+# Prints the path of ImageMagick's convert, or fails: a stand-in of the same
+# name earlier on the PATH is passed over.
+wine_imagemagick() {
+  local c
+  for c in magick convert-im6.q16 convert; do
+    if command -v "$c" >/dev/null 2>&1 && "$c" -version 2>/dev/null | grep -q ImageMagick; then
+      command -v "$c"; return 0
+    fi
+  done
+  return 1
 }
