@@ -131,6 +131,20 @@ void FitListField(HWND list, int targetPx) {
     }
 }
 
+// A list, the panel, and whatever reaches under them are clipped by the
+// siblings above them, so that no repaint draws over a list or the panel.
+bool Clipped(const WindowDesign& design, const ControlDesign& c) {
+    auto covering = [](const ControlDesign& o) { return o.kind == ControlKind::List || o.kind == ControlKind::Panel; };
+    if (covering(c)) return true;
+    for (const ControlDesign& o : design) {
+        const bool overlap = o.parent == c.parent && c.box.left < o.box.left + o.box.width &&
+                             o.box.left < c.box.left + c.box.width && c.box.top < o.box.top + o.box.height &&
+                             o.box.top < c.box.top + c.box.height;
+        if (covering(o) && overlap) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void Controls::Create(HWND window, const WindowDesign& design, int dpi) {
@@ -145,8 +159,9 @@ void Controls::Create(HWND window, const WindowDesign& design, int dpi) {
         HWND parent = c.parent ? (*this)[c.parent] : window;
         HWND h = CreateWindowExW(c.kind == ControlKind::Panel ? WS_EX_STATICEDGE : 0, k.cls,
                                  c.caption ? Widen(c.caption).c_str() : L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | k.style | (group ? WS_GROUP : 0), 0, 0,
-                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+                                 WS_CHILD | WS_VISIBLE | k.style | (group ? WS_GROUP : 0) |
+                                     (Clipped(design, c) ? WS_CLIPSIBLINGS : 0),
+                                 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
         if (!h) RaiseLastError();
         hwnds_.push_back(h);
         previous = &c;
