@@ -86,8 +86,23 @@ elseif(VANTREL_E2E AND E2E_SOURCES)
     # wmain: the helper modes take window titles on the command line.
     target_link_options(vantrel_e2e PRIVATE -municode ${VANTREL_STATIC_LINK})
   endif()
-  # The driver finds the program beside itself.
-  add_dependencies(vantrel_e2e VantrelV1_0)
+  # The driver finds the program beside itself, and the probe it hooks into it.
+  add_library(vantrel_probe SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/probe/probe_win.cpp)
+  set_target_properties(vantrel_probe PROPERTIES PREFIX "")
+  target_link_libraries(vantrel_probe PRIVATE user32)
+  if(MINGW)
+    # Plain export names, and nothing beyond the system's DLLs in the program.
+    target_link_options(vantrel_probe PRIVATE -static -Wl,--kill-at)
+  endif()
+  add_dependencies(vantrel_e2e VantrelV1_0 vantrel_probe)
+
+  # scripts/screens and scripts/run drive the program with the same harness.
+  add_executable(vantrel_screens ${CMAKE_SOURCE_DIR}/scripts/screens_win.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/harness_win.cpp)
+  target_include_directories(vantrel_screens PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+  target_link_libraries(vantrel_screens PRIVATE vantrel_core ${VANTREL_GTEST} advapi32 gdi32 user32)
+  if(MINGW)
+    target_link_options(vantrel_screens PRIVATE -municode ${VANTREL_STATIC_LINK})
+  endif()
 endif()
 
 # ---- benchmark -----------------------------------------------------------------

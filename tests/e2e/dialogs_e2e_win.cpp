@@ -1,0 +1,277 @@
+// The popup menu and what it opens, as a user meets them: the 環境設定 dialog,
+// the about box with its link, the help viewer. A probe hooked into the
+// program sees each dialog the moment it is shown.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "about/FrmVer.h"
+#include "about/FrmVer_design.h"
+#include "app/frmMain_design.h"
+#include "harness_win.h"
+#include "shortcut/frmSetting_design.h"
+
+namespace {
+
+using namespace e2e;
+namespace setting = vantrel::setting_design;
+namespace ver = vantrel::ver_design;
+
+const std::wstring kLnk = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VantrelV1_0.lnk";
+
+// What the probe reported: dialogs shown with their owner's state at that
+// moment, and the outcome of a load request.
+struct ProbeSeen {
+    std::vector<std::pair<HWND, bool>> shown;  // window, owner enabled
+    std::vector<DWORD> loads;                  // 0: loaded, else the error
+    int plantedMarks = 0;
+};
+ProbeSeen g_probe;
+
+LRESULT CALLBACK SinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) g_probe.shown.emplace_back(reinterpret_cast<HWND>(wp), lp != 0);
+    if (msg == WM_APP + 1) g_probe.loads.push_back(static_cast<DWORD>(wp));
+    if (msg == WM_APP + 2) ++g_probe.plantedMarks;
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+// The probe hooked into the UI thread of the window `main`, reporting to a
+// sink window of the driver.
+class Probe {
+public:
+    explicit Probe(HWND main) {
+        g_probe = ProbeSeen();
+        sink_ = MakeTopLevelWindow(L"VantrelProbeSink", SinkProc, L"probe sink");
+        const std::wstring exe = ExePath();
+        dll_ = LoadLibraryW((exe.substr(0, exe.find_last_of(L'\\')) + L"\\vantrel_probe.dll").c_str());
+        const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, "ProbeCallWndProc")));
+        hook_ = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, dll_, GetWindowThreadProcessId(main, nullptr)) : nullptr;
+        if (!hook_) ADD_FAILURE() << "cannot hook the probe into the program (error " << GetLastError() << ")";
+    }
+    ~Probe() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        DestroyWindow(sink_);
+        if (dll_) FreeLibrary(dll_);
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+    bool ok() const { return hook_ != nullptr; }
+
+private:
+    HWND sink_ = nullptr;
+    HMODULE dll_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+class DialogsE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCase();
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(main = app.WaitMain());
+    }
+    void TearDown() override { ResetCase(); }
+
+    HWND OpenSetting() {
+        return ChooseMainMenuItem(main, 1) ? app.WaitWindow(setting::kClassName, W(setting::kTitle).c_str()) : nullptr;
+    }
+    HWND OpenAbout() {
+        return ChooseMainMenuItem(main, 3) ? app.WaitWindow(ver::kClassName, W(ver::kTitle).c_str()) : nullptr;
+    }
+    // Posted after the user's input, a close is handled after it too: once the
+    // dialog is gone, everything before it has been done.
+    bool CloseAfterInput(HWND dialog) {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return WaitUntil("the dialog to close", [dialog] { return !IsWindow(dialog); }) &&
+               WaitUntil("the main window to take input again", [this] { return IsWindowEnabled(main) != FALSE; });
+    }
+    // On every control that can have the focus; in a dialog box Enter would
+    // press OK and Escape Cancel, here neither does anything.
+    void PressEnterAndEscape(HWND dialog) {
+        for (int id : {setting::kOptCreate, setting::kOptRemove, setting::kCmdOk, setting::kCmdCancel}) {
+            PostKey(Child(dialog, id), VK_RETURN);
+            PostKey(Child(dialog, id), VK_ESCAPE);
+        }
+    }
+    bool Checked(HWND dialog, int id) { return SendMessageW(Child(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Enabled(HWND dialog, int id) { return IsWindowEnabled(Child(dialog, id)) != FALSE; }
+
+    App app;
+    HWND main = nullptr;
+};
+
+TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALabel) {
+    const int labels[] = {vantrel::main_design::kLblShowImage, vantrel::main_design::kLblScriptExecute};
+    std::vector<POINT> spots = {POINT{2, 2}};  // above the script label, left of the other
+    for (int id : labels) {
+        RECT r = ScreenRect(Child(main, id));
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        spots.push_back(POINT{r.left + 3, r.bottom - 3});
+    }
+    for (POINT at : spots) {
+        Click(main, at, WM_RBUTTONDOWN);
+        HWND menu = WaitPopupMenu();
+        ASSERT_TRUE(menu) << "no menu for a right click at " << at.x << "," << at.y;
+        POINT screen = at;
+        ClientToScreen(main, &screen);
+        EXPECT_NEAR(ScreenRect(menu).left, screen.x, 2);
+        EXPECT_NEAR(ScreenRect(menu).top, screen.y, 2);
+        PostKey(menu, VK_ESCAPE);
+        ASSERT_TRUE(WaitUntil("the menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); }));
+    }
+    // Other buttons, and the lists, open nothing.
+    Click(main, spots[1], WM_LBUTTONDOWN);
+    Click(main, spots[0], WM_MBUTTONDOWN);
+    Click(Child(main, vantrel::main_design::kCmbRegImage), POINT{10, 5}, WM_RBUTTONDOWN);
+    Sync(main);
+    EXPECT_EQ(WaitPopupMenu(500), nullptr);
+}
+
+TEST_F(DialogsE2E, BothDialogsAreModalFromTheirFirstAppearance) {
+    Probe probe(main);
+    ASSERT_TRUE(probe.ok());
+    for (int item : {1, 3}) {
+        HWND dialog = item == 1 ? OpenSetting() : OpenAbout();
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(WaitUntil("the probe's report of the dialog", [&] {
+            for (const auto& s : g_probe.shown)
+                if (s.first == dialog) return true;
+            return false;
+        }));
+        for (const auto& s : g_probe.shown)
+            EXPECT_TRUE(s.first != dialog || !s.second) << "the main window was enabled when dialog " << item << " appeared";
+        EXPECT_FALSE(IsWindowEnabled(main));
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
+        ASSERT_TRUE(CloseAfterInput(dialog));
+    }
+}
+
+TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
+    // Without a shortcut: the create option. Enter and Escape press nothing;
+    // OK tries to create it, which Wine's shell refuses at the hot key.
+    HWND dialog = OpenSetting();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(Checked(dialog, setting::kOptCreate) && Enabled(dialog, setting::kOptCreate));
+    EXPECT_FALSE(Checked(dialog, setting::kOptRemove) || Enabled(dialog, setting::kOptRemove));
+    EXPECT_TRUE(Enabled(dialog, setting::kLblInfo));
+    PressEnterAndEscape(dialog);
+    ClickButton(dialog, setting::kCmdOk);
+    MsgBox box = WaitMsgBox(app.pid());
+    EXPECT_EQ(box.title, W("エラー"));
+    EXPECT_EQ(box.text.rfind(L"-2147467263:", 0), 0u) << U8(box.text);  // E_NOTIMPL
+    EXPECT_EQ(box.icon, MsgBox::Icon::Hand);
+    EXPECT_EQ(box.buttons, 1);
+    PressOk(box);
+    EXPECT_TRUE(WaitUntil("the dialog to close after the failed action", [dialog] { return !IsWindow(dialog); }));
+    EXPECT_FALSE(GetFileAttributesW(kLnk.c_str()) != INVALID_FILE_ATTRIBUTES);
+
+    // With a shortcut: the remove option; Cancel and the close box keep it, OK removes it.
+    HANDLE f = CreateFileW(kLnk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ASSERT_TRUE(WaitUntil("the main window to take input", [this] { return IsWindowEnabled(main) != FALSE; }));
+        dialog = OpenSetting();
+        ASSERT_TRUE(dialog);
+        EXPECT_TRUE(Checked(dialog, setting::kOptRemove) && Enabled(dialog, setting::kOptRemove));
+        EXPECT_FALSE(Checked(dialog, setting::kOptCreate) || Enabled(dialog, setting::kOptCreate));
+        EXPECT_FALSE(Enabled(dialog, setting::kLblInfo));
+        // Enter would remove the shortcut here, were it taken for OK.
+        if (attempt == 0) PressEnterAndEscape(dialog);
+        if (attempt == 0) ClickButton(dialog, setting::kCmdCancel);
+        if (attempt < 2) {
+            ASSERT_TRUE(CloseAfterInput(dialog));
+            EXPECT_NE(GetFileAttributesW(kLnk.c_str()), INVALID_FILE_ATTRIBUTES);
+            continue;
+        }
+        ClickButton(dialog, setting::kCmdOk);
+        box = WaitMsgBox(app.pid());
+        EXPECT_EQ(box.title, W("ショートカットを削除しました"));
+        EXPECT_EQ(box.text, W("ショートカットを削除しました"));
+        EXPECT_EQ(box.icon, MsgBox::Icon::Information);
+        PressOk(box);
+        EXPECT_TRUE(WaitUntil("the dialog to close", [dialog] { return !IsWindow(dialog); }));
+        EXPECT_EQ(GetFileAttributesW(kLnk.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+// The browser's address field, once Wine's browser shows the page asked for.
+BOOL CALLBACK FindUrl(HWND h, LPARAM lp) {
+    auto* found = reinterpret_cast<bool*>(lp);
+    if (Text(h) == W(vantrel::kHomePageUrl)) *found = true;
+    return !*found;
+}
+
+LRESULT CALLBACK StandInProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(h, msg, wp, lp); }
+
+TEST_F(DialogsE2E, TheLinkOpensTheHomePageInOneNewBrowserWindow) {
+    HWND dialog = OpenAbout();
+    ASSERT_TRUE(dialog);
+    HWND link = Child(dialog, ver::kLblURL);
+    EXPECT_EQ(Text(link), W(vantrel::kHomePageUrl));
+    Click(link, POINT{4, 4}, WM_LBUTTONDOWN);
+    HWND browser = nullptr;
+    ASSERT_TRUE(WaitUntil("a browser window showing the home page", [&] {
+        const auto all = TopWindows(0, L"IEFrame", nullptr);
+        bool found = false;
+        if (all.size() == 1) EnumChildWindows(browser = all.front(), FindUrl, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }, 20000));
+    // A second click, while that window is open, opens nothing.
+    Click(link, POINT{4, 4}, WM_LBUTTONDOWN);
+    ASSERT_TRUE(CloseAfterInput(dialog));
+    EXPECT_EQ(TopWindows(0, L"IEFrame", nullptr), std::vector<HWND>{browser});
+
+    // Any window of the browser's class, even one of another program, means no new one.
+    PostMessageW(browser, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil("the browser to close", [] { return TopWindows(0, L"IEFrame", nullptr).empty(); }));
+    HWND standIn = MakeTopLevelWindow(L"IEFrame", StandInProc, L"stand-in");
+    dialog = OpenAbout();
+    ASSERT_TRUE(dialog);
+    Click(Child(dialog, ver::kLblURL), POINT{4, 4}, WM_LBUTTONDOWN);
+    ASSERT_TRUE(CloseAfterInput(dialog));
+    EXPECT_TRUE(TopWindows(0, L"IEFrame", nullptr).empty()) << "a browser window opened beside the open one";
+    DestroyWindow(standIn);
+    UnregisterClassW(L"IEFrame", GetModuleHandleW(nullptr));
+}
+
+// Without a help file Wine's help viewer asks where the file is, naming the
+// path it was given: the program's folder, one backslash, the file name. A
+// folder with a character outside the ANSI code page arrives in its short form.
+TEST_F(DialogsE2E, HelpAsksTheViewerForTheFileBesideTheProgram) {
+    const std::wstring exe = ExePath();
+    const std::wstring other = L"C:\\vantrel-\xD55C\xAE00";  // Hangul: not in code page 932
+    CreateDirectoryW(other.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(exe.c_str(), (other + L"\\VantrelV1_0.exe").c_str(), FALSE));
+    for (const std::wstring& folder : {exe.substr(0, exe.find_last_of(L'\\')), other}) {
+        SCOPED_TRACE(U8(folder));
+        App copy;
+        if (folder == other) {
+            ResetCase();
+            ASSERT_TRUE(copy.Start(folder + L"\\VantrelV1_0.exe"));
+            ASSERT_TRUE(main = copy.WaitMain());
+        }
+        ASSERT_TRUE(ChooseMainMenuItem(main, 2));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil("the help viewer's question", [&] {
+            for (HWND b : TopWindows(0, L"#32770", nullptr))
+                if (Text(GetDlgItem(b, 0xFFFF)).find(L".hlp") != std::wstring::npos) box = b;
+            return box != nullptr;
+        }, 20000));
+        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+        // The viewer quotes the path in the locale's own way: take it from
+        // its drive letter to the file's extension.
+        const size_t from = text.find(L":\\") - 1, to = text.find(L".hlp") + 4;
+        const std::wstring asked = text.substr(from, to - from);
+        const std::wstring asked_folder = asked.substr(0, asked.find_last_of(L'\\'));
+        EXPECT_EQ(asked.substr(asked.find_last_of(L'\\')), L"\\VantrelV1_0.hlp") << U8(text);
+        wchar_t full[MAX_PATH] = {};
+        GetLongPathNameW(asked_folder.c_str(), full, MAX_PATH);
+        EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << U8(asked) << " is not beside the program";
+        EXPECT_EQ(asked.find(L'?'), std::wstring::npos) << U8(asked);
+        ClickButton(box, IDNO);
+        EXPECT_TRUE(Sync(main)) << "the program goes on after the help viewer";
+    }
+}
+
+}  // namespace
