@@ -20,50 +20,6 @@ namespace ver = vantrel::ver_design;
 
 const std::wstring kLnk = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VantrelV1_0.lnk";
 
-// What the probe reported: dialogs shown with their owner's state at that
-// moment, and the outcome of a load request.
-struct ProbeSeen {
-    std::vector<std::pair<HWND, bool>> shown;  // window, owner enabled
-    std::vector<DWORD> loads;                  // 0: loaded, else the error
-    int plantedMarks = 0;
-};
-ProbeSeen g_probe;
-
-LRESULT CALLBACK SinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_APP) g_probe.shown.emplace_back(reinterpret_cast<HWND>(wp), lp != 0);
-    if (msg == WM_APP + 1) g_probe.loads.push_back(static_cast<DWORD>(wp));
-    if (msg == WM_APP + 2) ++g_probe.plantedMarks;
-    return DefWindowProcW(h, msg, wp, lp);
-}
-
-// The probe hooked into the UI thread of the window `main`, reporting to a
-// sink window of the driver.
-class Probe {
-public:
-    explicit Probe(HWND main) {
-        g_probe = ProbeSeen();
-        sink_ = MakeTopLevelWindow(L"VantrelProbeSink", SinkProc, L"probe sink");
-        const std::wstring exe = ExePath();
-        dll_ = LoadLibraryW((exe.substr(0, exe.find_last_of(L'\\')) + L"\\vantrel_probe.dll").c_str());
-        const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, "ProbeCallWndProc")));
-        hook_ = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, dll_, GetWindowThreadProcessId(main, nullptr)) : nullptr;
-        if (!hook_) ADD_FAILURE() << "cannot hook the probe into the program (error " << GetLastError() << ")";
-    }
-    ~Probe() {
-        if (hook_) UnhookWindowsHookEx(hook_);
-        DestroyWindow(sink_);
-        if (dll_) FreeLibrary(dll_);
-    }
-    Probe(const Probe&) = delete;
-    Probe& operator=(const Probe&) = delete;
-    bool ok() const { return hook_ != nullptr; }
-
-private:
-    HWND sink_ = nullptr;
-    HMODULE dll_ = nullptr;
-    HHOOK hook_ = nullptr;
-};
-
 class DialogsE2E : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -135,11 +91,11 @@ TEST_F(DialogsE2E, BothDialogsAreModalFromTheirFirstAppearance) {
         HWND dialog = item == 1 ? OpenSetting() : OpenAbout();
         ASSERT_TRUE(dialog);
         ASSERT_TRUE(WaitUntil("the probe's report of the dialog", [&] {
-            for (const auto& s : g_probe.shown)
+            for (const auto& s : probe.seen.shown)
                 if (s.first == dialog) return true;
             return false;
         }));
-        for (const auto& s : g_probe.shown)
+        for (const auto& s : probe.seen.shown)
             EXPECT_TRUE(s.first != dialog || !s.second) << "the main window was enabled when dialog " << item << " appeared";
         EXPECT_FALSE(IsWindowEnabled(main));
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);

@@ -406,6 +406,38 @@ bool ChooseMainMenuItem(HWND mainWnd, int downs) {
     return WaitUntil("the popup menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); });
 }
 
+// ---- the probe ------------------------------------------------------------------------
+
+Probe::Probe(HWND main) : main_(main) {
+    sink_ = MakeTopLevelWindow(L"VantrelProbeSink", Sink, L"probe sink");
+    SetWindowLongPtrW(sink_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const std::wstring exe = ExePath();
+    dll_ = LoadLibraryW((Dir(exe) + L"\\vantrel_probe.dll").c_str());
+    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, "ProbeCallWndProc")));
+    hook_ = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, dll_, GetWindowThreadProcessId(main, nullptr)) : nullptr;
+    if (!hook_) ADD_FAILURE() << "cannot hook the probe into the program (error " << GetLastError() << ")";
+}
+
+Probe::~Probe() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    DestroyWindow(sink_);
+    if (dll_) FreeLibrary(dll_);
+}
+
+void Probe::LoadDllRequest() {
+    // The hook sees sent messages only.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, RegisterWindowMessageW(L"VantrelProbeLoad"), 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
+}
+
+LRESULT CALLBACK Probe::Sink(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self && msg == WM_APP) self->seen.shown.emplace_back(reinterpret_cast<HWND>(wp), lp != 0);
+    if (self && msg == WM_APP + 1) self->seen.loads.push_back(static_cast<DWORD>(wp));
+    if (self && msg == WM_APP + 2) ++self->seen.plantedMarks;
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
 MsgBox WaitMsgBox(DWORD pid, int timeoutMs) {
     MsgBox box;
     WaitUntil("a message box", [&] {

@@ -98,6 +98,31 @@ HWND WaitPopupMenu(int timeoutMs = kTimeoutMs);  // nullptr after the timeout, n
 // popup menu with the arrow keys: 設定 1, ヘルプ 2, about... 3.
 bool ChooseMainMenuItem(HWND mainWnd, int downs);
 
+// The probe DLL hooked into the UI thread of the program's window `main`. It
+// reports, to a sink window of the driver, each owned window the moment it
+// is shown with its owner's state, and the outcome of LoadDllRequest().
+class Probe {
+public:
+    explicit Probe(HWND main);
+    ~Probe();
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+    bool ok() const { return hook_ != nullptr; }
+    // Has the program ask for "cryptbase.dll" by its bare name.
+    void LoadDllRequest();
+    struct Seen {
+        std::vector<std::pair<HWND, bool>> shown;  // window, owner enabled at that moment
+        std::vector<DWORD> loads;                  // 0: loaded, else the error
+        int plantedMarks = 0;                      // the planted copy's DllMain ran
+    } seen;
+
+private:
+    static LRESULT CALLBACK Sink(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    HWND main_, sink_ = nullptr;
+    HMODULE dll_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
 struct MsgBox {
     HWND hwnd = nullptr;
     std::wstring title, text;

@@ -223,6 +223,25 @@ TEST_F(MainWindowE2E, OneInstanceRunsEvenWhenTwoStartAtTheSameMoment) {
     EXPECT_TRUE(app.Running());
 }
 
+// A DLL named like a Windows component that Wine lacks, lying beside the
+// program as a download would: asked for by name, it must not be loaded.
+TEST_F(MainWindowE2E, ADllPlantedBesideTheProgramIsNotLoaded) {
+    const std::wstring exe = ExePath(), folder = L"C:\\vantrel-downloads";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(exe.c_str(), (folder + L"\\VantrelV1_0.exe").c_str(), FALSE));
+    const std::wstring probeDll = exe.substr(0, exe.find_last_of(L'\\')) + L"\\vantrel_probe.dll";
+    ASSERT_TRUE(CopyFileW(probeDll.c_str(), (folder + L"\\cryptbase.dll").c_str(), FALSE));
+    ASSERT_TRUE(app.Start(folder + L"\\VantrelV1_0.exe"));
+    ASSERT_TRUE(main = app.WaitMain());
+    Probe probe(main);
+    ASSERT_TRUE(probe.ok());
+    probe.LoadDllRequest();
+    ASSERT_TRUE(WaitUntil("the probe's report of the load", [&] { return !probe.seen.loads.empty(); }));
+    EXPECT_EQ(probe.seen.loads.front(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    PumpFor(100);
+    EXPECT_EQ(probe.seen.plantedMarks, 0) << "the planted DLL ran inside the program";
+}
+
 TEST_F(MainWindowE2E, TheWindowSnapsBackToItsSizeAndCannotBeMaximized) {
     ASSERT_TRUE(Start());
     auto size = [&] {
