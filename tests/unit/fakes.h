@@ -1,288 +1,241 @@
-// In-memory stand-ins for the platform, shared by the unit tests. They keep
-// a log of every call so that tests can check order and arguments, and can be
-// told to fail a given operation on a given path.
+// In-memory stand-ins for the platform and the windows. One World plays every
+// platform interface and keeps one log across all fakes, so that the order of
+// calls across objects can be checked; failures are injected per operation.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
-#include <functional>
-#include <cstdint>
+#include <array>
+#include <limits>
 #include <map>
-#include <memory>
-#include <optional>
 #include <set>
-#include <string>
+#include <stdexcept>
+#include <tuple>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/gateway.h"
+#include "about/FrmVer.h"
+#include "app/frmMain.h"
+#include "shortcut/frmSetting.h"
 
 namespace vantrel::fake {
 
+using Log = std::vector<std::string>;
+using Boxes = std::vector<std::pair<std::string, MsgIcon>>;  // "title: text", icon
+
 inline std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return s;
 }
 
-// A registry value as stored, with its type.
-struct RegEntry {
-    std::string type;  // "REG_SZ", "REG_DWORD", "REG_BINARY", "REG_MULTI_SZ", "REG_QWORD", ...
-    std::string text;  // REG_SZ, REG_EXPAND_SZ
-    int64_t number = 0;  // REG_DWORD, REG_QWORD, and REG_BINARY written from an integer
-    bool operator==(const RegEntry& o) const { return type == o.type && text == o.text && number == o.number; }
-};
+inline const ErrValue kDenied{-2147024891, "アクセスが拒否されました。"};
+inline std::function<void()> Raises(ErrValue e = kDenied) { return [e] { throw TrappedError(e); }; }
 
-inline RegEntry Sz(std::string s) { return {"REG_SZ", std::move(s), 0}; }
-inline RegEntry Dword(int64_t n) { return {"REG_DWORD", "", n}; }
-inline RegEntry Binary(int64_t n) { return {"REG_BINARY", "", n}; }
-inline RegEntry MultiSz() { return {"REG_MULTI_SZ", "a", 0}; }
-
-// Keyed by the full shell path; names match without regard to case, as the
-// real registry's do. The original spelling of the first write is kept.
-class Registry {
-public:
-    void Set(const std::string& path, RegEntry e) {
-        auto it = values_.find(Lower(path));
-        if (it == values_.end()) values_[Lower(path)] = {path, std::move(e)};
-        else it->second.second = std::move(e);
-    }
-    void Remove(const std::string& path) { values_.erase(Lower(path)); }
-    std::optional<RegEntry> Get(const std::string& path) const {
-        auto it = values_.find(Lower(path));
-        if (it == values_.end()) return std::nullopt;
-        return it->second.second;
-    }
-    // A snapshot to compare before and after.
-    std::map<std::string, std::pair<std::string, RegEntry>> All() const { return values_; }
-
-private:
-    std::map<std::string, std::pair<std::string, RegEntry>> values_;
-};
-
-// The file system as the shortcut store sees it.
-struct Files {
-    std::set<std::string> present;       // existing files, exact paths
-    std::set<std::string> unreadable;    // present but opening fails
-    std::set<std::string> undeletable;   // present but deleting fails
-};
-
-// One log shared by all fakes of a test, to check the order across objects.
-using Log = std::vector<std::string>;
-
-// Failures to inject: key is "Op path" (e.g. "RegRead HKCU\...\1400"), or
-// "Op" alone to fail every call of that operation.
-struct Failures {
-    std::map<std::string, ErrValue> byKey;
-    std::optional<ErrValue> Find(const std::string& op, const std::string& arg) const {
-        auto it = byKey.find(op + " " + arg);
-        if (it == byKey.end()) it = byKey.find(Lower(op + " " + arg));
-        if (it == byKey.end()) it = byKey.find(op);
-        if (it == byKey.end()) return std::nullopt;
-        return it->second;
-    }
-    void Fail(const std::string& key, int32_t number = -2147024891, std::string desc = "アクセスが拒否されました。") {
-        byKey[key] = ErrValue{number, std::move(desc)};
-    }
-};
-
-class Shortcut : public IShortcut {
-public:
-    Shortcut(std::string path, Log& log, Files& files, const Failures& failures,
-             std::string hotkeyReadBack)
-        : path_(std::move(path)), log_(log), files_(files), failures_(failures),
-          readBack_(std::move(hotkeyReadBack)) {}
-    void SetTargetPath(const std::string& p) override { Step("TargetPath=" + p, "TargetPath"); }
-    void SetHotkey(const std::string& k) override { Step("Hotkey=" + k, "Hotkey"); hotkey_ = k; }
-    std::string GetHotkey() override {
-        Step("Hotkey?", "GetHotkey");
-        return readBack_.empty() ? hotkey_ : readBack_;
-    }
-    void SetWindowStyle(int16_t s) override { Step("WindowStyle=" + std::to_string(s), "WindowStyle"); }
-    void Save() override { Step("Save", "Save"); files_.present.insert(path_); }
-
-private:
-    void Step(const std::string& entry, const std::string& op) {
-        log_.push_back("Shortcut." + entry);
-        if (auto e = failures_.Find(op, path_)) throw TrappedError(*e);
-    }
-    std::string path_;
-    Log& log_;
-    Files& files_;
-    const Failures& failures_;
-    std::string readBack_;
-    std::string hotkey_;
-};
-
-class Shell : public IScriptShell {
-public:
-    Shell(Registry& reg, Files& files, Log& log, const Failures& failures,
-          const std::map<std::string, std::string>& folders, const std::string& hotkeyReadBack)
-        : reg_(reg), files_(files), log_(log), failures_(failures), folders_(folders),
-          hotkeyReadBack_(hotkeyReadBack) {}
-
-    ShellValue RegRead(const std::string& path) override {
-        log_.push_back("RegRead " + path);
-        if (auto e = failures_.Find("RegRead", path)) throw TrappedError(*e);
-        auto v = reg_.Get(path);
-        if (!v) throw TrappedError(ErrValue{-2147024894, "指定されたファイルが見つかりません。"});
-        if (v->type == "REG_SZ" || v->type == "REG_EXPAND_SZ") return ShellValue::Text(v->text);
-        if (v->type == "REG_DWORD") return ShellValue::Integer(static_cast<int32_t>(v->number));
-        if (v->type == "REG_BINARY" || v->type == "REG_MULTI_SZ") return ShellValue::NoText();
-        throw TrappedError(ErrValue{-2147467259, "エラーを特定できません"});
-    }
-    void RegWrite(const std::string& path, const std::string& text) override {
-        log_.push_back("RegWrite " + path + " = \"" + text + "\"");
-        if (auto e = failures_.Find("RegWrite", path)) throw TrappedError(*e);
-        reg_.Set(path, Sz(text));
-    }
-    void RegWrite(const std::string& path, int32_t value, const std::string& type) override {
-        log_.push_back("RegWrite " + path + " = " + std::to_string(value) + " " + type);
-        if (auto e = failures_.Find("RegWrite", path)) throw TrappedError(*e);
-        reg_.Set(path, RegEntry{type, "", value});
-    }
-    std::string SpecialFolders(const std::string& name) override {
-        log_.push_back("SpecialFolders " + name);
-        if (auto e = failures_.Find("SpecialFolders", name)) throw TrappedError(*e);
-        auto it = folders_.find(name);
-        return it == folders_.end() ? std::string() : it->second;
-    }
-    std::unique_ptr<IShortcut> CreateShortcut(const std::string& lnk) override {
-        log_.push_back("CreateShortcut " + lnk);
-        if (auto e = failures_.Find("CreateShortcut", lnk)) throw TrappedError(*e);
-        return std::make_unique<Shortcut>(lnk, log_, files_, failures_, hotkeyReadBack_);
-    }
-    ~Shell() override { log_.push_back("Shell released"); }
-
-private:
-    Registry& reg_;
-    Files& files_;
-    Log& log_;
-    const Failures& failures_;
-    const std::map<std::string, std::string>& folders_;
-    const std::string& hotkeyReadBack_;
-};
-
-class Browser : public IBrowser {
-public:
-    Browser(Log& log, const Failures& f) : log_(log), failures_(f) {}
-    void SetVisible(bool v) override {
-        log_.push_back(std::string("Browser.Visible=") + (v ? "True" : "False"));
-        if (auto e = failures_.Find("Visible", "")) throw TrappedError(*e);
-    }
-    void Navigate(const std::string& url) override {
-        log_.push_back("Browser.Navigate " + url);
-        if (auto e = failures_.Find("Navigate", url)) throw TrappedError(*e);
-    }
-    ~Browser() override { log_.push_back("Browser released"); }
-
-private:
-    Log& log_;
-    const Failures& failures_;
-};
-
-struct Message {
-    std::string text, title;
-    MsgIcon icon;
-};
-
-// The whole platform in one object; hand World::platform() to the code under test.
 class World : public IObjectFactory, public IWinApi, public IHost, public IMessageBox {
 public:
-    Registry reg;
-    Files files;
+    std::map<std::string, std::string> reg;  // lower-cased shell path -> "TYPE:value"
+    std::set<std::string> files;
+    std::map<std::string, std::string> folders;
+    std::map<std::string, ErrValue> fail;  // lower-cased "op arg" or "op"
     Log log;
-    Failures failures;
-    std::vector<Message> messages;
-    std::map<std::string, std::string> folders{
-        {"AllUsersPrograms", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"}};
-    std::string hotkeyReadBack;  // empty: reads back what was set
-    bool shellMissing = false, browserMissing = false;
+    Boxes boxes;
+    std::string exePath = "C:\\Tools\\VantrelV1_0.exe", hotkeyReadBack;
     bool prevInstance = false;
-    intptr_t ieFrame = 0;  // what FindWindowA("IEFrame") answers
-    std::string exeFolder = "C:\\Tools", exeBase = "VantrelV1_0";
-    int shellsAlive = 0;
-    int32_t lastBroadcastLParam = -1;
-    // Called when a message box is shown (e.g. to check state at that moment).
-    std::function<void(const Message&)> onMessage;
+    intptr_t ieFrame = 0;
 
     Platform platform() { return Platform{*this, *this, *this, *this}; }
+    void Set(const std::string& path, const std::string& v) { reg[Lower(path)] = v; }
+    std::string Get(const std::string& path) const { return reg.count(Lower(path)) ? reg.at(Lower(path)) : ""; }
+    void Fail(const std::string& key, ErrValue e = kDenied) { fail[Lower(key)] = std::move(e); }
+    // Logs the call, then raises what is registered for it, without regard to case.
+    void Step(const std::string& op, const std::string& arg = "", const std::string& extra = "") {
+        log.push_back(arg.empty() ? op + extra : op + " " + arg + extra);
+        auto it = fail.find(Lower(op + " " + arg));
+        if (it == fail.end()) it = fail.find(Lower(op));
+        if (it != fail.end()) throw TrappedError(it->second);
+    }
+    Log Calls(const std::string& prefix) const {
+        Log out;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(out), [&](auto& l) { return l.rfind(prefix, 0) == 0; });
+        return out;
+    }
+    // Every entry is logged, each after the one before it.
+    ::testing::AssertionResult InOrder(const Log& entries) const {
+        auto at = log.begin();
+        for (const auto& e : entries) {
+            at = std::find(at, log.end(), e);
+            if (at == log.end()) return ::testing::AssertionFailure() << "not logged in order: " << e;
+            ++at;
+        }
+        return ::testing::AssertionSuccess();
+    }
 
-    // IObjectFactory
-    std::unique_ptr<IScriptShell> CreateScriptShell() override {
-        log.push_back("CreateObject WScript.Shell");
-        if (shellMissing) kErrCannotCreate.Raise();
-        return std::make_unique<Shell>(reg, files, log, failures, folders, hotkeyReadBack);
-    }
-    std::unique_ptr<IBrowser> CreateBrowser() override {
-        log.push_back("CreateObject InternetExplorer.Application");
-        if (browserMissing) kErrCannotCreate.Raise();
-        return std::make_unique<Browser>(log, failures);
-    }
-    // IWinApi
+    std::unique_ptr<IScriptShell> CreateScriptShell() override;
+    std::unique_ptr<IBrowser> CreateBrowser() override;
     intptr_t FindWindowA(const std::optional<std::string>& cls, const std::optional<std::string>& name) override {
-        log.push_back("FindWindowA " + cls.value_or("(null)") + "," + name.value_or("(null)"));
-        return (cls && *cls == "IEFrame" && !name) ? ieFrame : 0;
+        Step("FindWindowA", cls.value_or("(null)") + "," + name.value_or("(null)"));
+        return cls == std::optional<std::string>("IEFrame") && !name ? ieFrame : 0;
     }
     intptr_t SendMessageA(intptr_t hwnd, uint32_t msg, intptr_t w, const void* l) override {
-        lastBroadcastLParam = l ? *static_cast<const int32_t*>(l) : -1;
-        log.push_back("SendMessageA " + std::to_string(hwnd) + "," + std::to_string(msg) + "," +
-                      std::to_string(w) + "," + (l ? std::to_string(lastBroadcastLParam) : "null"));
+        const std::string lp = l ? std::to_string(*static_cast<const int32_t*>(l)) : "null";
+        Step("SendMessageA", std::to_string(hwnd) + "," + std::to_string(msg) + "," + std::to_string(w) + "," + lp);
         return 0;
     }
     int32_t WinHelpA(intptr_t hwnd, const std::string& file, uint32_t cmd, uintptr_t data) override {
-        log.push_back("WinHelpA " + std::to_string(hwnd) + "," + file + "," + std::to_string(cmd) + "," +
-                      std::to_string(data));
+        Step("WinHelpA", std::to_string(hwnd) + "," + file + "," + std::to_string(cmd) + "," + std::to_string(data));
         return 0;
     }
-    // IHost
-    bool PrevInstance() override { log.push_back("PrevInstance"); return prevInstance; }
-    std::string ExePath() override { return exeFolder + (exeFolder.back() == '\\' ? "" : "\\") + exeBase + ".exe"; }
-    void OpenForRead(const std::string& path) override {
-        log.push_back("Open " + path);
-        if (!files.present.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
-        if (files.unreadable.count(path)) throw TrappedError(ErrValue{75, "パス名が無効です。"});
+    bool PrevInstance() override { Step("PrevInstance"); return prevInstance; }
+    std::string ExePath() override { return exePath; }
+    void OpenForRead(const std::string& path) override { Step("Open", path); Exists(path); }
+    void Close() override { Step("Close"); }
+    void RemoveFile(const std::string& path) override { Step("Kill", path); Exists(path); files.erase(path); }
+    void Exists(const std::string& path) {
+        if (!files.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
     }
-    void Close() override { log.push_back("Close"); }
-    void RemoveFile(const std::string& path) override {
-        log.push_back("Kill " + path);
-        if (!files.present.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
-        if (files.undeletable.count(path)) throw TrappedError(ErrValue{75, "パス名が無効です。"});
-        files.present.erase(path);
-    }
-    // IMessageBox
     void Show(const std::string& text, const std::string& title, MsgIcon icon) override {
         log.push_back("MsgBox " + title + ": " + text);
-        messages.push_back({text, title, icon});
-        if (onMessage) onMessage(messages.back());
-    }
-
-    // Log entries that start with `prefix`, in order.
-    std::vector<std::string> Calls(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const auto& l : log)
-            if (l.rfind(prefix, 0) == 0) out.push_back(l);
-        return out;
+        boxes.push_back({title + ": " + text, icon});
     }
 };
 
-// A list control as plain data.
-class ComboBox : public IComboBox {
+struct Shortcut : IShortcut {
+    Shortcut(World& w, std::string path) : w(w), path(std::move(path)) {}
+    World& w;
+    std::string path;
+    void SetTargetPath(const std::string& p) override { w.Step("Shortcut.TargetPath", p); }
+    void SetHotkey(const std::string& k) override { w.Step("Shortcut.Hotkey", k); }
+    std::string GetHotkey() override { w.Step("Shortcut.GetHotkey"); return w.hotkeyReadBack; }
+    void SetWindowStyle(int16_t s) override { w.Step("Shortcut.WindowStyle", std::to_string(s)); }
+    void Save() override { w.Step("Shortcut.Save"); w.files.insert(path); }
+};
+
+// Reads give a text for REG_SZ, a number for REG_DWORD, no text form for
+// REG_BINARY, and the shell's "not found" for a missing value.
+struct Shell : IScriptShell {
+    explicit Shell(World& w) : w(w) {}
+    ~Shell() override { w.log.push_back("Shell released"); }
+    World& w;
+    ShellValue RegRead(const std::string& path) override {
+        w.Step("RegRead", path);
+        const std::string v = w.Get(path), data = v.substr(v.find(':') + 1);
+        if (v.rfind("REG_SZ:", 0) == 0) return ShellValue::Text(data);
+        if (v.rfind("REG_DWORD:", 0) == 0) return ShellValue::Integer(std::stoll(data));
+        if (v.rfind("REG_BINARY:", 0) == 0) return ShellValue::NoText();
+        throw TrappedError(ErrValue{-2147024894, "指定されたファイルが見つかりません。"});
+    }
+    void RegWrite(const std::string& path, const std::string& text) override { Write(path, "REG_SZ:" + text); }
+    void RegWrite(const std::string& path, int32_t value, const std::string& type) override {
+        Write(path, type + ":" + std::to_string(value));
+    }
+    void Write(const std::string& path, const std::string& stored) {
+        w.Step("RegWrite", path, " = " + stored);
+        w.Set(path, stored);
+    }
+    std::string SpecialFolders(const std::string& name) override { w.Step("SpecialFolders", name); return w.folders[name]; }
+    std::unique_ptr<IShortcut> CreateShortcut(const std::string& lnk) override {
+        w.Step("CreateShortcut", lnk);
+        return std::make_unique<Shortcut>(w, lnk);
+    }
+};
+
+struct Browser : IBrowser {
+    explicit Browser(World& w) : w(w) {}
+    ~Browser() override { w.log.push_back("Browser released"); }
+    World& w;
+    void SetVisible(bool v) override { w.Step("Browser.Visible", v ? "True" : "False"); }
+    void Navigate(const std::string& url) override { w.Step("Browser.Navigate", url); }
+};
+
+inline std::unique_ptr<IScriptShell> World::CreateScriptShell() {
+    Step("CreateObject", "WScript.Shell");
+    return std::make_unique<Shell>(*this);
+}
+inline std::unique_ptr<IBrowser> World::CreateBrowser() {
+    Step("CreateObject", "InternetExplorer.Application");
+    return std::make_unique<Browser>(*this);
+}
+
+// A window part that logs "name.op arg" and raises what is registered for op.
+struct Logged {
+    Log& log;
+    std::string name;
+    std::map<std::string, std::function<void()>> raise;
+    void Step(const std::string& op, const std::string& arg = "") {
+        log.push_back(name + "." + op + arg);
+        if (raise.count(op)) raise[op]();
+    }
+};
+
+// Like the real list it selects only an entry with exactly the given text.
+class ComboBox : public IComboBox, public Logged {
 public:
+    ComboBox(Log& log, std::string name) : Logged{log, std::move(name), {}} {}
     std::vector<std::string> items;
     int16_t index = -1;
     bool enabled = true;
-    int clears = 0;
-    void Clear() override { items.clear(); index = -1; ++clears; }
-    void AddItem(const std::string& t) override { items.push_back(t); }
+    std::function<void()> onClear;
+
+    void Clear() override { Step("Clear"); if (onClear) onClear(); items.clear(); index = -1; }
+    void AddItem(const std::string& t) override { Step("AddItem", " " + t); items.push_back(t); }
     void SetText(const std::string& t) override {
+        Step("SetText", " " + t);
         auto it = std::find(items.begin(), items.end(), t);
         if (it == items.end()) throw TrappedError(ErrValue{383, "'Text' プロパティは読み取り専用です。"});
         index = static_cast<int16_t>(it - items.begin());
     }
-    int16_t ListIndex() override { return index; }
+    int16_t ListIndex() override { Step("ListIndex"); return index; }
     void SetListIndex(int16_t i) override { index = i; }
-    void SetEnabled(bool e) override { enabled = e; }
-    std::string Text() const { return index < 0 ? std::string() : items[static_cast<size_t>(index)]; }
+    void SetEnabled(bool e) override { Step("SetEnabled"); enabled = e; }
+    std::string Text() const { return index < 0 ? "" : items[static_cast<size_t>(index)]; }
+};
+
+class MainView : public IMainView, public Logged {
+public:
+    explicit MainView(Log& log) : Logged{log, "View", {}}, image(log, "cmbRegImage"), script(log, "cmbRegJS_Switch") {}
+    ComboBox image, script;
+    double width = 3255, height = 1035;
+    bool minimized = false, waitVisible = true;
+    PopupChoice choice = PopupChoice::None;
+
+    IComboBox& cmbRegImage() override { return image; }
+    IComboBox& cmbRegJS_Switch() override { return script; }
+    double Width() override { Step("Width"); return width; }
+    double Height() override { Step("Height"); return height; }
+    void SetWidth(int32_t t) override { Step("SetWidth", " " + std::to_string(t)); }
+    void SetHeight(int32_t t) override { Step("SetHeight", " " + std::to_string(t)); }
+    bool Minimized() override { Step("Minimized"); return minimized; }
+    void MoveWait(int32_t l, int32_t t) override { Step("MoveWait", " " + std::to_string(l) + "," + std::to_string(t)); }
+    void WaitToFront() override { Step("WaitToFront"); }
+    void SetWaitVisible(bool v) override { Step("WaitVisible", v ? " True" : " False"); waitVisible = v; }
+    void Refresh() override { Step("Refresh"); }
+    intptr_t hWnd() override { return 0x1234; }
+    PopupChoice PopupMenu() override { Step("PopupMenu"); return choice; }
+    void ShowSettingDialog() override { Step("ShowSettingDialog"); }
+    void ShowAboutDialog() override { Step("ShowAboutDialog"); }
+};
+
+// The option pair behaves as an option group: selecting one clears the other.
+class SettingView : public ISettingView, public Logged {
+public:
+    explicit SettingView(Log& log) : Logged{log, "Dialog", {}} {}
+    bool value[2] = {false, false}, enabled[2] = {true, true}, infoEnabled = true;
+    int unloads = 0;
+
+    bool optSetToProgramsFolder_Value(int i) override { return value[i]; }
+    void optSetToProgramsFolder_SetValue(int i, bool v) override { value[i] = v; if (v) value[1 - i] = false; }
+    void optSetToProgramsFolder_SetEnabled(int i, bool e) override { enabled[i] = e; }
+    void lblInfo_SetEnabled(bool e) override { infoEnabled = e; }
+    void Unload() override { Step("Unload"); ++unloads; }
+};
+
+class VerView : public IVerView, public Logged {
+public:
+    explicit VerView(Log& log) : Logged{log, "About", {}} {}
+    std::string url = "lblURL";
+    void SetURLText(const std::string& t) override { Step("SetURLText"); url = t; }
+    void SetFocus() override { Step("SetFocus"); }
+    void Unload() override { Step("Unload"); }
 };
 
 }  // namespace vantrel::fake

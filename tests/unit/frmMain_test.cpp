@@ -1,345 +1,280 @@
-// The main window's start-up, unload, resize rule and popup menu.
-#include <cmath>
-#include <limits>
+// The main window: start-up, the resize rule, the two picks and the popup menu.
+#include "app/frmMain_design.h"
+#include "fakes.h"
 
-#include "frmMain_fixture.h"
-
-namespace vantrel::test {
+namespace vantrel {
 namespace {
 
+using fake::Boxes;
 using fake::Log;
 
-const std::string kNotFound = "-2147024894:指定されたファイルが見つかりません。";
+const std::string kPicts = "HKLM\\Software\\Microsoft\\Internet Explorer\\AdvancedOptions\\MULTIMEDIA\\PICTS\\";
+const std::string kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
+const std::string kSwitch = "HKCU\\" + kMainKey + "\\Display Inline Images";
+const std::string kZone = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3\\";
+const std::string kPolicy = kZone + "1400", kLevel = kZone + "CurrentLevel", k1C00 = kZone + "1C00";
+const std::pair<std::string, std::string> kSeed[] = {
+    {kPicts + "CheckedValue", "REG_SZ:yes"}, {kPicts + "UncheckedValue", "REG_SZ:no"},
+    {kPicts + "RegPath", "REG_SZ:" + kMainKey}, {kSwitch, "REG_SZ:YES"}, {kPolicy, "REG_DWORD:0"},
+    {kLevel, "REG_DWORD:3"}, {k1C00, "REG_BINARY:0"}};
 
-// ---------------------------------------------------------------- start-up
-
-TEST_F(MainTest, StartUpRunsEveryStepInOrderAndPreselectsBothLists) {
-    ASSERT_TRUE(Load());
-    const Log expected = {
-        "PrevInstance",
-        "View.Width?",
-        "View.Height?",
-        "View.WaitVisible False",
-        "CreateObject WScript.Shell",
-        "RegRead " + kPolicy,
-        "cmbRegJS_Switch.Clear",
-        "cmbRegJS_Switch.AddItem " + kAsk,
-        "cmbRegJS_Switch.AddItem " + kDisable,
-        "cmbRegJS_Switch.AddItem " + kEnable,
-        "cmbRegJS_Switch.SetText " + kEnable,
-        "cmbRegJS_Switch.Enabled True",
-        "RegRead " + kChecked,
-        "RegRead " + kUnchecked,
-        "RegRead " + kRegPathValue,
-        "RegRead " + kSwitch,
-        "cmbRegImage.Clear",
-        "cmbRegImage.AddItem " + kYes,
-        "cmbRegImage.AddItem " + kNo,
-        "cmbRegImage.SetText " + kYes,
-        "cmbRegImage.Enabled True",
-    };
-    EXPECT_EQ(w.log, expected);
-    EXPECT_TRUE(w.messages.empty());
-    EXPECT_NE(form->Shell(), nullptr);
-    EXPECT_EQ(form->RegPath(), kMainKey);
-    EXPECT_EQ(form->FormWidth(), 3255);
-    EXPECT_EQ(form->FormHeight(), 1035);
-    EXPECT_FALSE(view.waitVisible);
-}
-
-TEST_F(MainTest, RegPathIsStoredBeforeTheImageListIsFilled) {
-    std::string seenAtFill = "(not filled)";
-    view.image.onClear = [&] { seenAtFill = form->RegPath(); };
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(seenAtFill, kMainKey);
-}
-
-TEST_F(MainTest, StartUpWritesAndBroadcastsNothingEvenForUnusualStoredWords) {
-    w.reg.Set(kSwitch, fake::Sz("YES"));
-    w.reg.Set(kPolicy, fake::Sz("3"));
-    const auto before = w.reg.All();
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(w.reg.All(), before);
-    EXPECT_TRUE(w.Calls("RegWrite").empty());
-    EXPECT_TRUE(w.Calls("SendMessageA").empty());
-    EXPECT_EQ(view.image.Text(), kYes);
-    EXPECT_EQ(view.script.Text(), kDisable);
-}
-
-TEST_F(MainTest, SecondInstanceEndsSilentlyBeforeAnythingElse) {
-    w.prevInstance = true;
-    const auto before = w.reg.All();
-    EXPECT_FALSE(Load());
-    EXPECT_EQ(w.log, Log{"PrevInstance"});
-    EXPECT_TRUE(w.messages.empty());
-    EXPECT_EQ(w.reg.All(), before);
-    EXPECT_EQ(form->Shell(), nullptr);
-}
-
-TEST_F(MainTest, MissingScriptingShellShowsOnlyTheWshBoxAndEnds) {
-    w.shellMissing = true;
-    const auto before = w.reg.All();
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].title, "実行できません");
-    EXPECT_EQ(w.messages[0].text, "WSHがインストールされていません\r\n詳しくはヘルプをご覧ください");
-    EXPECT_EQ(w.messages[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(w.Calls("RegRead").empty());
-    EXPECT_TRUE(w.Calls("RegWrite").empty());
-    EXPECT_EQ(view.image.clears + view.script.clears, 0);
-    EXPECT_EQ(w.reg.All(), before);
-}
-
-// A read that fails shows its own "エラー" box and ends the program on the
-// spot: no start-up box on top of it, no later step, no unload.
-struct ReadFailure {
-    const char* name;
-    std::string failingRead;
-    std::string lastReadExpected;  // nothing is read after it
-    bool scriptListFilled;
+// A machine as the browser leaves it: images shown (the word in capitals), scripts enabled.
+struct Main {
+    fake::World w;
+    fake::MainView view{w.log};
+    frmMain form{view, w.platform()};
+    // `loaded`: start-up has gone through and its log is forgotten.
+    explicit Main(bool loaded = false) {
+        for (const auto& [path, value] : kSeed) w.Set(path, value);
+        if (!loaded) return;
+        EXPECT_TRUE(Load());
+        EXPECT_TRUE(w.boxes.empty());
+        w.log.clear();
+    }
+    // True when the window would be shown.
+    bool Load() {
+        try { form.Form_Load(); } catch (const ProgramEnd&) { return false; }
+        return true;
+    }
 };
 
-class StartUpReadFailure : public MainTest, public ::testing::WithParamInterface<ReadFailure> {};
-
-TEST_P(StartUpReadFailure, ShowsOneErrorBoxAndStopsThere) {
-    const ReadFailure& c = GetParam();
-    w.reg.Remove(c.failingRead);
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].title, "エラー");
-    EXPECT_EQ(w.messages[0].text, kNotFound);
-    EXPECT_EQ(w.messages[0].icon, MsgIcon::Critical);
-
-    const auto reads = w.Calls("RegRead");
-    ASSERT_FALSE(reads.empty());
-    EXPECT_EQ(reads.back(), "RegRead " + c.lastReadExpected);
-    EXPECT_EQ(w.log.back(), "MsgBox エラー: " + kNotFound);
-    EXPECT_EQ(view.script.clears, c.scriptListFilled ? 1 : 0);
-    EXPECT_EQ(view.image.clears, 0);
-    EXPECT_TRUE(w.Calls("RegWrite").empty());
-    EXPECT_FALSE(Logged("Shell released"));
+TEST(MainStartUp, OrderAndWhatTheWindowShows) {
+    Main m;
+    std::string regPathAtImageFill = "(not filled)";
+    m.view.image.onClear = [&] { regPathAtImageFill = m.form.RegPath(); };
+    m.view.image.enabled = m.view.script.enabled = false;
+    ASSERT_TRUE(m.Load());
+    EXPECT_EQ(m.w.log.front(), "PrevInstance");
+    EXPECT_TRUE(m.w.InOrder({"View.Width", "View.Height", "View.WaitVisible False", "CreateObject WScript.Shell",
+                             "RegRead " + kPolicy, "cmbRegJS_Switch.SetEnabled", "RegRead " + kPicts + "CheckedValue",
+                             "RegRead " + kPicts + "UncheckedValue", "RegRead " + kPicts + "RegPath",
+                             "RegRead " + kSwitch, "cmbRegImage.Clear"}));
+    EXPECT_EQ(regPathAtImageFill, kMainKey);
+    EXPECT_EQ(m.view.script.Text(), "有効にする");
+    EXPECT_EQ(m.view.image.Text(), "はい");
+    EXPECT_TRUE(m.view.image.enabled && m.view.script.enabled);
+    EXPECT_FALSE(m.view.waitVisible);
+    EXPECT_TRUE(m.w.boxes.empty() && m.w.Calls("RegWrite").empty() && m.w.Calls("SendMessageA").empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachRead, StartUpReadFailure,
-    ::testing::Values(ReadFailure{"ScriptPolicy", kPolicy, kPolicy, false},
-                      ReadFailure{"CheckedValue", kChecked, kChecked, true},
-                      ReadFailure{"UncheckedValue", kUnchecked, kUnchecked, true},
-                      ReadFailure{"RegPath", kRegPathValue, kRegPathValue, true},
-                      ReadFailure{"Switch", kSwitch, kSwitch, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(MainStartUp, SecondInstanceOrMissingShell) {
+    Main second, noShell;
+    second.w.prevInstance = true;
+    EXPECT_FALSE(second.Load());
+    EXPECT_EQ(second.w.log, Log{"PrevInstance"});
 
-TEST_F(MainTest, ReadResultsWithoutTextFormAreFailedReads) {
-    w.reg.Set(kPolicy, fake::Binary(1));
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].title, "エラー");
-    EXPECT_EQ(w.messages[0].text, "13:型が一致しません。");
-    EXPECT_TRUE(w.Calls("RegRead " + kPicts).empty());
-
-    fake::World w2;
-    FakeMainView v2(w2.log);
-    w2.reg = w.reg;
-    w2.reg.Set(kPolicy, fake::Dword(1));
-    w2.reg.Set(kChecked, fake::MultiSz());
-    frmMain f2(v2, w2.platform());
-    EXPECT_THROW(f2.Form_Load(), ProgramEnd);
-    ASSERT_EQ(w2.messages.size(), 1u);
-    EXPECT_EQ(w2.messages[0].text, "13:型が一致しません。");
-    EXPECT_TRUE(w2.Calls("RegRead " + kUnchecked).empty());
+    noShell.w.Fail("CreateObject WScript.Shell", kErrCannotCreate.Value());
+    EXPECT_FALSE(noShell.Load());
+    EXPECT_EQ(noShell.w.boxes, (Boxes{{"実行できません: WSHがインストールされていません\r\n詳しくはヘルプをご覧ください",
+                                       MsgIcon::Critical}}));
+    EXPECT_TRUE(noShell.w.Calls("RegRead").empty() && noShell.w.Calls("cmbRegJS_Switch.").empty());
 }
 
-TEST_F(MainTest, RefusedReadShowsTheShellsNumberAndDescription) {
-    w.failures.Fail("RegRead " + kSwitch);
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].text, "-2147024891:アクセスが拒否されました。");
-    EXPECT_EQ(view.image.clears, 0);
-}
-
-// Errors outside the read operations go to the start-up trap: an "エラー"
-// box, then the window is unloaded (the shell released) and the program ends.
-TEST_F(MainTest, FailureWhileFillingAListShowsErrorBoxThenUnloads) {
-    view.image.failOn = "AddItem";
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].title, "エラー");
-    EXPECT_EQ(w.messages[0].text, "380:プロパティの値が不正です。");
-    EXPECT_EQ(w.messages[0].icon, MsgIcon::Critical);
-    EXPECT_LT(IndexOf("MsgBox エラー: 380:プロパティの値が不正です。"), IndexOf("Shell released"));
-    EXPECT_EQ(form->Shell(), nullptr);
-    EXPECT_TRUE(w.Calls("RegWrite").empty());
-}
-
-TEST_F(MainTest, FailureWhileFillingScriptListStopsBeforeTheImageReads) {
-    view.script.failOn = "SetEnabled";
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].text, "380:プロパティの値が不正です。");
-    EXPECT_TRUE(w.Calls("RegRead " + kPicts).empty());
-    EXPECT_TRUE(Logged("Shell released"));
-}
-
-TEST_F(MainTest, FailuresBeforeTheShellExistsEndWithTheErrorBox) {
-    view.raise["Width?"] = [] { RaiseTrapped(5, "プロシージャの呼び出し、または引数が不正です。"); };
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].title, "エラー");
-    EXPECT_EQ(w.messages[0].text, "5:プロシージャの呼び出し、または引数が不正です。");
-    EXPECT_TRUE(w.Calls("CreateObject").empty());
-
-    fake::World w2;
-    FakeMainView v2(w2.log);
-    v2.raise["SetWaitVisible"] = [] { RaiseTrapped(438, "オブジェクトは、このプロパティまたはメソッドをサポートしていません。"); };
-    frmMain f2(v2, w2.platform());
-    EXPECT_THROW(f2.Form_Load(), ProgramEnd);
-    ASSERT_EQ(w2.messages.size(), 1u);
-    EXPECT_EQ(w2.messages[0].text, "438:オブジェクトは、このプロパティまたはメソッドをサポートしていません。");
-    EXPECT_TRUE(w2.Calls("CreateObject").empty());
-}
-
-TEST_F(MainTest, SizeBeyond32BitsIsAnOverflowErrorNotAWrappedSize) {
-    view.width = 3.0e10;
-    EXPECT_FALSE(Load());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].text, "6:オーバーフローしました。");
-
-    fake::World w2;
-    FakeMainView v2(w2.log);
-    v2.height = std::numeric_limits<double>::quiet_NaN();
-    frmMain f2(v2, w2.platform());
-    EXPECT_THROW(f2.Form_Load(), ProgramEnd);
-    ASSERT_EQ(w2.messages.size(), 1u);
-    EXPECT_EQ(w2.messages[0].text, "6:オーバーフローしました。");
-}
-
-// Fractional twips (DPI other than 96) are rounded as CLng does: to nearest,
-// halves to the even neighbour.
-TEST(FormSize, IsRoundedToNearestWithHalvesToEven) {
-    const std::pair<double, int32_t> cases[] = {
-        {3255.0, 3255}, {3255.4, 3255}, {3255.6, 3256}, {3255.5, 3256}, {3256.5, 3256},
-        {3254.5, 3254}, {-0.5, 0},      {-1.5, -2},     {0.49999, 0},   {2147483647.4, 2147483647},
-    };
-    for (const auto& [twips, expected] : cases) {
-        fake::World w;
-        FakeMainView v(w.log);
-        w.reg.Set(kChecked, fake::Sz("yes"));
-        w.reg.Set(kUnchecked, fake::Sz("no"));
-        w.reg.Set(kRegPathValue, fake::Sz(kMainKey));
-        w.reg.Set(kSwitch, fake::Sz("yes"));
-        w.reg.Set(kPolicy, fake::Dword(0));
-        v.width = twips;
-        v.height = twips;
-        frmMain f(v, w.platform());
-        ASSERT_NO_THROW(f.Form_Load()) << twips;
-        EXPECT_EQ(f.FormWidth(), expected) << twips;
-        EXPECT_EQ(f.FormHeight(), expected) << twips;
+// A failed read shows its own box and ends the program on the spot.
+TEST(MainStartUp, EachFailingReadShowsOneBoxAndIsTheLastRead) {
+    const std::string notFound = "-2147024894:指定されたファイルが見つかりません。", noText = "13:型が一致しません。";
+    const std::array<std::string, 3> rows[] = {  // path, stored ("": missing, "!": refused), box
+        {kPolicy, "REG_BINARY:1", noText},
+        {kPicts + "CheckedValue", "REG_BINARY:1", noText},
+        {kPicts + "UncheckedValue", "REG_BINARY:1", noText},
+        {kPicts + "RegPath", "", notFound},
+        {kSwitch, "!", "-2147024891:アクセスが拒否されました。"}};
+    for (const auto& [path, stored, box] : rows) {
+        SCOPED_TRACE(path + " " + stored);
+        Main m;
+        if (stored == "!") m.w.Fail("RegRead " + path);
+        else if (stored.empty()) m.w.reg.erase(fake::Lower(path));
+        else m.w.Set(path, stored);
+        EXPECT_FALSE(m.Load());
+        EXPECT_EQ(m.w.boxes, (Boxes{{"エラー: " + box, MsgIcon::Critical}}));
+        EXPECT_EQ(m.w.Calls("RegRead").back(), "RegRead " + path);
+        EXPECT_TRUE(m.w.Calls("cmbRegImage.").empty());
     }
 }
 
-// ------------------------------------------------------------------ unload
-
-TEST_F(MainTest, UnloadReleasesTheShellAndNeverCancels) {
-    ASSERT_TRUE(Load());
-    bool cancel = false;
-    form->Form_Unload(cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(form->Shell(), nullptr);
-    EXPECT_EQ(w.log.back(), "Shell released");
-    EXPECT_EQ(w.Calls("Shell released").size(), 1u);
-
-    form->Form_Unload(cancel);  // a second unload finds nothing to release
-    EXPECT_EQ(w.Calls("Shell released").size(), 1u);
+// Any other failure goes to the start-up trap: its box, then the unload.
+TEST(MainStartUp, OtherFailuresShowTheErrorBoxThenReleaseTheShell) {
+    const std::string box = "エラー: 380:プロパティの値が不正です。";
+    const auto bad = fake::Raises({380, "プロパティの値が不正です。"});
+    const std::pair<std::function<void(fake::MainView&)>, size_t> rows[] = {  // arrange, reads made
+        {[&](fake::MainView& v) { v.raise["Width"] = bad; }, 0},
+        {[&](fake::MainView& v) { v.raise["WaitVisible"] = bad; }, 0},
+        {[&](fake::MainView& v) { v.script.raise["SetEnabled"] = bad; }, 1},
+        {[&](fake::MainView& v) { v.image.raise["AddItem"] = bad; }, 5}};
+    for (const auto& [arrange, reads] : rows) {
+        SCOPED_TRACE(reads);
+        Main m;
+        arrange(m.view);
+        EXPECT_FALSE(m.Load());
+        EXPECT_EQ(m.w.boxes, (Boxes{{box, MsgIcon::Critical}}));
+        EXPECT_EQ(m.w.Calls("RegRead").size(), reads);
+        EXPECT_EQ(m.w.Calls("CreateObject").size(), reads ? 1u : 0u);
+        EXPECT_EQ(m.w.log.back(), reads ? "Shell released" : "MsgBox " + box);
+        EXPECT_EQ(m.form.Shell(), nullptr);
+    }
 }
 
-// ------------------------------------------------------------------ resize
-
-TEST_F(MainTest, ResizeRestoresTheLoadTimeSize) {
-    LoadAndClear();
-    view.width = 5000;  // dragged wider
-    view.height = 2000;
-    form->Form_Resize();
-    EXPECT_EQ(w.log, (Log{"View.IsMinimized?", "View.SetWidth 3255", "View.SetHeight 1035"}));
-    EXPECT_EQ(form->FormWidth(), 3255);
-    EXPECT_EQ(form->FormHeight(), 1035);
+// The size the resize rule restores: to nearest, halves to even, and a size
+// beyond 32 bits is an overflow error rather than a wrapped number.
+TEST(MainStartUp, StoredSizeRounding) {
+    const std::pair<double, std::optional<int32_t>> rows[] = {
+        {3255.4, 3255},           {3255.6, 3256},     {3255.5, 3256},       {3256.5, 3256},
+        {-0.5, 0},                {-1.5, -2},         {2147483647.4, 2147483647},
+        {-2147483648.5, -2147483647 - 1},             {2147483647.5, std::nullopt},
+        {-2147483649.0, std::nullopt},                {std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
+    for (const auto& [twips, stored] : rows)
+        for (bool width : {true, false}) {
+            SCOPED_TRACE(std::to_string(twips) + (width ? " width" : " height"));
+            Main m;
+            (width ? m.view.width : m.view.height) = twips;
+            ASSERT_EQ(m.Load(), stored.has_value());
+            if (!stored) {
+                EXPECT_EQ(m.w.boxes, (Boxes{{"エラー: 6:オーバーフローしました。", MsgIcon::Critical}}));
+                EXPECT_TRUE(m.w.Calls("CreateObject").empty());
+                continue;
+            }
+            EXPECT_EQ(m.form.FormWidth(), width ? *stored : 3255);
+            EXPECT_EQ(m.form.FormHeight(), width ? 1035 : *stored);
+        }
 }
 
-TEST_F(MainTest, ResizeWhileMinimizedDoesNothing) {
-    LoadAndClear();
-    view.minimized = true;
-    form->Form_Resize();
-    EXPECT_EQ(w.log, Log{"View.IsMinimized?"});
+// A failing step of the resize rule is skipped and the next still runs.
+TEST(MainResize, RestoresTheStartUpSizeStepByStep) {
+    const Log both = {"View.SetWidth 3255", "View.SetHeight 1035"};
+    const std::function<void()> refused = [] { throw std::runtime_error("refused"); };
+    const std::tuple<std::string, bool, Log> rows[] = {  // failing step, minimized, sizes set
+        {"", false, both}, {"", true, {}}, {"Minimized", false, both}, {"SetWidth", false, both},
+        {"SetHeight", false, both}};
+    for (const auto& [failing, minimized, restored] : rows) {
+        SCOPED_TRACE(failing);
+        Main m(true);
+        m.view.width = 5000;
+        m.view.height = 2000;
+        m.view.minimized = minimized;
+        if (!failing.empty()) m.view.raise[failing] = failing == "SetWidth" ? fake::Raises() : refused;
+        EXPECT_NO_THROW(m.form.Form_Resize());
+        EXPECT_EQ(m.w.Calls("View.Set"), restored);
+        EXPECT_TRUE(m.w.boxes.empty());
+    }
 }
 
-TEST_F(MainTest, ResizeIgnoresEachFailingStepAndGoesOn) {
-    LoadAndClear();
-    view.raise["SetWidth"] = [] { RaiseTrapped(384, "フォームが最小化または最大化されているときは変更できません。"); };
-    EXPECT_NO_THROW(form->Form_Resize());
-    EXPECT_TRUE(Logged("View.SetHeight 1035"));
-
-    w.log.clear();
-    view.raise.clear();
-    view.raise["SetHeight"] = [] { throw std::runtime_error("refused"); };
-    view.raise["IsMinimized?"] = [] { throw std::runtime_error("no state"); };
-    EXPECT_NO_THROW(form->Form_Resize());
-    EXPECT_EQ(w.log, (Log{"View.IsMinimized?", "View.SetWidth 3255", "View.SetHeight 1035"}));
-    EXPECT_TRUE(w.messages.empty());
+TEST(MainPick, ImagePickShowsThePanelOverTheListWritesBroadcastsThenHides) {
+    Main m(true);
+    const auto list = std::find_if(std::begin(main_design::kControls), std::end(main_design::kControls),
+                                   [](const ControlDesign& c) { return c.id == main_design::kCmbRegImage; });
+    m.view.image.index = 1;
+    m.form.cmbRegImage_Click();
+    EXPECT_TRUE(m.w.InOrder({"View.MoveWait " + std::to_string(list->box.left) + "," + std::to_string(list->box.top),
+                             "View.WaitToFront", "View.WaitVisible True", "View.Refresh",
+                             "RegWrite " + kSwitch + " = REG_SZ:no", "SendMessageA 65535,26,31,0",
+                             "View.WaitVisible False", "View.Refresh"}));
+    EXPECT_EQ(m.w.Calls("RegWrite").size() + m.w.Calls("SendMessageA").size(), 2u);
+    EXPECT_FALSE(m.view.waitVisible);
+    EXPECT_TRUE(m.w.boxes.empty());
 }
 
-// -------------------------------------------------------------------- menu
+TEST(MainPick, ScriptPickWritesThreeValuesInOrderAndNothingElse) {
+    Main m(true);
+    m.view.script.index = 1;
+    m.form.cmbRegJS_Switch_Click();
+    // Their order shows in the refused-write table.
+    EXPECT_EQ(m.w.Calls("RegWrite").size(), 3u);
+    EXPECT_EQ((Log{m.w.Get(kPolicy), m.w.Get(kLevel), m.w.Get(k1C00)}),
+              (Log{"REG_DWORD:3", "REG_DWORD:0", "REG_BINARY:65536"}));
+    EXPECT_TRUE(m.w.Calls("SendMessageA").empty() && m.w.Calls("View.").empty() && m.w.boxes.empty());
+}
 
-TEST_F(MainTest, OnlyARightButtonReleaseOpensTheMenu) {
-    LoadAndClear();
+// Even an empty RegPath goes to the shell as it is.
+TEST(MainPick, PicksWriteWhatIsAlreadyStoredToTheKeyReadAtStartUp) {
+    Main m;
+    const std::string odd = "HKCU\\\\Display Inline Images";
+    m.w.Set(kPicts + "RegPath", "REG_SZ:");
+    m.w.Set(odd, "REG_SZ:yes");
+    ASSERT_TRUE(m.Load());
+    m.w.Set(kPicts + "RegPath", "REG_SZ:Software\\Elsewhere");
+    m.view.image.index = 0;   // "yes" is stored already
+    m.view.script.index = 2;  // so is policy 0
+    m.form.cmbRegImage_Click();
+    m.form.cmbRegJS_Switch_Click();
+    EXPECT_EQ(m.w.Calls("RegWrite " + odd), Log{"RegWrite " + odd + " = REG_SZ:yes"});
+    EXPECT_EQ(m.w.Calls("RegWrite").size(), 4u);
+}
+
+TEST(MainPick, NoSelectionDoesNothing) {
+    Main m;
+    m.w.Set(kSwitch, "REG_SZ:maybe");
+    m.w.Set(kPolicy, "REG_DWORD:2");
+    ASSERT_TRUE(m.Load());
+    m.w.log.clear();
+    m.form.cmbRegImage_Click();
+    m.form.cmbRegJS_Switch_Click();
+    EXPECT_EQ(m.w.log, (Log{"cmbRegImage.ListIndex", "cmbRegJS_Switch.ListIndex"}));
+}
+
+// A refused write has its own box; the writes before it stay, the ones after
+// it are not made; the image notice still goes out and the panel is hidden.
+TEST(MainPick, RefusedWrite) {
+    const std::pair<std::string, Log> rows[] = {  // refused, values afterwards
+        {kSwitch, {"REG_SZ:YES"}},
+        {kPolicy, {"REG_DWORD:0", "REG_DWORD:3", "REG_BINARY:0"}},
+        {kLevel, {"REG_DWORD:3", "REG_DWORD:3", "REG_BINARY:0"}},
+        {k1C00, {"REG_DWORD:3", "REG_DWORD:0", "REG_BINARY:0"}}};
+    for (const auto& [refused, after] : rows) {
+        SCOPED_TRACE(refused);
+        Main m(true);
+        m.w.Fail("RegWrite " + refused);
+        const bool image = refused == kSwitch;
+        m.view.image.index = m.view.script.index = 1;
+        if (image) m.form.cmbRegImage_Click();
+        else m.form.cmbRegJS_Switch_Click();
+        EXPECT_EQ(m.w.boxes, (Boxes{{"エラー: -2147024891:アクセスが拒否されました。", MsgIcon::Critical}}));
+        EXPECT_EQ(image ? Log{m.w.Get(kSwitch)} : (Log{m.w.Get(kPolicy), m.w.Get(kLevel), m.w.Get(k1C00)}), after);
+        EXPECT_EQ(m.w.Calls("SendMessageA").size(), image ? 1u : 0u);
+        EXPECT_FALSE(m.view.waitVisible);
+    }
+}
+
+TEST(MainPick, ErrorInsideAPickHandlerHasItsOwnBox) {
+    for (bool image : {true, false}) {
+        SCOPED_TRACE(image);
+        Main m(true);
+        (image ? m.view.raise["Refresh"] : m.view.script.raise["ListIndex"]) =
+            fake::Raises({7, "メモリが不足しています。"});
+        m.view.image.index = m.view.script.index = 0;
+        if (image) m.form.cmbRegImage_Click();
+        else m.form.cmbRegJS_Switch_Click();
+        EXPECT_EQ(m.w.boxes, (Boxes{{"エラー発生: 7:メモリが不足しています。", MsgIcon::Critical}}));
+        EXPECT_TRUE(m.w.Calls("RegWrite").empty());
+        EXPECT_EQ(m.view.waitVisible, image);  // the panel is left as the failure found it
+    }
+}
+
+// Each handler runs with the program in another folder; the help file is
+// always VantrelV1_0.hlp beside it.
+TEST(MainPopup, OnlyARightButtonReleaseOpensItAndEachChoiceRunsItsCommand) {
     using Handler = void (frmMain::*)(int16_t, int16_t, float, float);
-    const Handler handlers[] = {&frmMain::Form_MouseUp, &frmMain::lblShowImage_MouseUp,
-                                &frmMain::lblScriptExecute_MouseUp};
-    for (Handler h : handlers) {
-        ((*form).*h)(kLeftButton, 0, 10.f, 10.f);
-        ((*form).*h)(kMiddleButton, 0, 10.f, 10.f);
-        ((*form).*h)(3, 0, 10.f, 10.f);
+    const std::tuple<Handler, std::string, std::string> rows[] = {
+        {&frmMain::Form_MouseUp, "C:\\Tools\\VantrelV1_0.exe", "C:\\Tools\\VantrelV1_0.hlp"},
+        {&frmMain::lblShowImage_MouseUp, "D:\\VantrelV1_0.exe", "D:\\VantrelV1_0.hlp"},
+        {&frmMain::lblScriptExecute_MouseUp, "\\\\srv\\share\\renamed.exe", "\\\\srv\\share\\VantrelV1_0.hlp"}};
+    for (const auto& [handler, exe, help] : rows) {
+        SCOPED_TRACE(exe);
+        Main m(true);
+        m.w.exePath = exe;
+        for (int16_t button : {kLeftButton, kMiddleButton, int16_t{3}, int16_t{0}}) (m.form.*handler)(button, 0, 1, 1);
+        EXPECT_TRUE(m.w.log.empty());
+        const std::pair<PopupChoice, std::string> choices[] = {{PopupChoice::None, ""},
+                                                               {PopupChoice::Setting, "View.ShowSettingDialog"},
+                                                               {PopupChoice::About, "View.ShowAboutDialog"},
+                                                               {PopupChoice::Help, "WinHelpA 4660," + help + ",3,0"}};
+        for (const auto& [choice, command] : choices) {
+            m.view.choice = choice;
+            (m.form.*handler)(kRightButton, 7, -5, 1e6f);
+            EXPECT_EQ(m.w.log, command.empty() ? Log{"View.PopupMenu"} : (Log{"View.PopupMenu", command}));
+            m.w.log.clear();
+        }
     }
-    EXPECT_TRUE(w.log.empty());
-    for (Handler h : handlers)
-        for (int16_t shift : {0, 1, 2, 4, 7}) ((*form).*h)(kRightButton, shift, -5.f, 1e6f);
-    EXPECT_EQ(w.Calls("View.PopupMenu").size(), 15u);
-    EXPECT_EQ(w.log.size(), 15u);  // nothing chosen: nothing else happens
-}
-
-TEST_F(MainTest, MenuChoiceRunsItsCommand) {
-    LoadAndClear();
-    view.choice = PopupChoice::Setting;
-    form->Form_MouseUp(kRightButton, 0, 0, 0);
-    view.choice = PopupChoice::About;
-    form->lblShowImage_MouseUp(kRightButton, 0, 0, 0);
-    view.choice = PopupChoice::Help;
-    form->lblScriptExecute_MouseUp(kRightButton, 0, 0, 0);
-    EXPECT_EQ(w.log, (Log{"View.PopupMenu", "View.ShowSettingDialog", "View.PopupMenu", "View.ShowAboutDialog",
-                          "View.PopupMenu", "WinHelpA 4660,C:\\Tools\\VantrelV1_0.hlp,3,0"}));
-}
-
-TEST_F(MainTest, HelpFileSitsBesideTheProgramWithOneBackslash) {
-    LoadAndClear();
-    w.exeFolder = "C:\\Tools";
-    form->mnuHelp_Click();
-    w.exeFolder = "D:\\";
-    form->mnuHelp_Click();
-    w.exeFolder = "\\\\server\\share\\Vantrel";
-    form->mnuHelp_Click();
-    EXPECT_EQ(w.Calls("WinHelpA"), (std::vector<std::string>{
-                                        "WinHelpA 4660,C:\\Tools\\VantrelV1_0.hlp,3,0",
-                                        "WinHelpA 4660,D:\\VantrelV1_0.hlp,3,0",
-                                        "WinHelpA 4660,\\\\server\\share\\Vantrel\\VantrelV1_0.hlp,3,0",
-                                    }));
-    EXPECT_TRUE(w.messages.empty());
-}
-
-TEST_F(MainTest, SettingDialogOpensAfreshEachTime) {
-    LoadAndClear();
-    view.choice = PopupChoice::Setting;
-    form->Form_MouseUp(kRightButton, 0, 0, 0);
-    form->Form_MouseUp(kRightButton, 0, 0, 0);
-    EXPECT_EQ(w.Calls("View.ShowSettingDialog").size(), 2u);
 }
 
 }  // namespace
-}  // namespace vantrel::test
+}  // namespace vantrel

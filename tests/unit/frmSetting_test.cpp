@@ -1,418 +1,197 @@
-// The 環境設定 dialog and the Start-menu shortcut store behind it, driven
-// through a stand-in for the dialog's controls and the in-memory platform.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
-// fakes.h uses IComboBox without including its header.
-#include "platform/controls.h"
+// The 環境設定 dialog and the Start-menu shortcut store behind it.
 #include "fakes.h"
-#include "shortcut/frmSetting.h"
 
 namespace vantrel {
 namespace {
 
-const char kAllUsers[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-const char kLnk[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VantrelV1_0.lnk";
-const char kUserPrograms[] = "C:\\Users\\taro\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+using fake::Boxes;
+using fake::Log;
 
-// The dialog's controls as plain data. The option pair behaves as an option
-// group: selecting one clears the other.
-class FakeSettingView : public ISettingView {
-public:
-    bool value[2] = {false, false};
-    bool enabled[2] = {true, true};
-    bool infoEnabled = true;
-    int unloads = 0;
-    std::function<void()> onUnload;
+const std::string kFolder = "C:\\PD\\Start Menu\\Programs";
+const std::string kLnk = kFolder + "\\VantrelV1_0.lnk";
+const ErrValue kNotImpl{-2147467263, "Not implemented."};
+const std::string kNotImplBox = "エラー: -2147467263:Not implemented.";
+constexpr int kCreate = frmSetting::kCreate, kRemove = frmSetting::kRemove;
 
-    bool optSetToProgramsFolder_Value(int i) override { return value[i]; }
-    void optSetToProgramsFolder_SetValue(int i, bool v) override {
-        value[i] = v;
-        if (v) value[1 - i] = false;
+struct Setting {
+    fake::World w;
+    frmSetting form{w.platform()};
+    std::optional<fake::SettingView> view;
+    Setting() { w.folders = {{"AllUsersPrograms", kFolder}}; }
+    fake::SettingView& Open() {
+        view.emplace(w.log);
+        form.Form_Load(*view);
+        return *view;
     }
-    void optSetToProgramsFolder_SetEnabled(int i, bool e) override { enabled[i] = e; }
-    void lblInfo_SetEnabled(bool e) override { infoEnabled = e; }
-    void Unload() override {
-        ++unloads;
-        if (onUnload) onUnload();
-    }
-
-    bool OffersCreate() const { return enabled[0] && value[0] && !enabled[1] && !value[1] && infoEnabled; }
-    bool OffersRemove() const { return !enabled[0] && !value[0] && enabled[1] && value[1] && !infoEnabled; }
 };
 
-class SettingTest : public ::testing::Test {
-protected:
-    fake::World world;
-    frmSetting form{world.platform()};
-    FakeSettingView view;
-
-    // One opening: load, then the user's action (if any) is up to the test.
-    void Open() {
-        view = FakeSettingView();
-        form.Form_Load(view);
+TEST(SettingFolder, WhereTheShortcutIsLookedFor) {
+    const std::string user = "C:\\U\\Programs";
+    const Log all = {"SpecialFolders AllUsersPrograms"}, both = {all[0], "SpecialFolders Programs"};
+    using Answer = std::optional<std::string>;  // nullopt: the lookup fails
+    // AllUsersPrograms, Programs, the lookups made, the file looked for, an error box
+    const std::tuple<Answer, Answer, Log, std::string, bool> rows[] = {
+        {kFolder, user, all, kLnk, false},
+        {kFolder + "\\", user, all, kLnk, false},
+        {"", user, both, user + "\\VantrelV1_0.lnk", false},
+        {"", "", both, "VantrelV1_0.lnk", false},
+        {std::nullopt, user, all, "VantrelV1_0.lnk", true},
+        {"", std::nullopt, both, "VantrelV1_0.lnk", true}};
+    for (const auto& [allUsers, programs, lookups, opened, box] : rows) {
+        SCOPED_TRACE(opened);
+        Setting s;
+        s.w.folders.clear();
+        for (const auto& [name, answer] : {std::pair{"AllUsersPrograms", allUsers}, {"Programs", programs}})
+            if (answer) s.w.folders[name] = *answer;
+            else s.w.Fail(std::string("SpecialFolders ") + name, kNotImpl);
+        const fake::SettingView& v = s.Open();
+        EXPECT_EQ(s.w.Calls("SpecialFolders"), lookups);
+        EXPECT_EQ(s.w.Calls("Open"), Log{"Open " + opened});
+        EXPECT_EQ(s.w.boxes, (box ? Boxes{{kNotImplBox, MsgIcon::Critical}} : Boxes{}));
+        EXPECT_TRUE(v.value[kCreate]);
     }
-    int ShellsCreated() const { return static_cast<int>(world.Calls("CreateObject WScript.Shell").size()); }
-    int ShellsReleased() const { return static_cast<int>(world.Calls("Shell released").size()); }
-};
-
-// ---- where the shortcut lives -----------------------------------------------
-
-TEST_F(SettingTest, ShortcutGoesIntoAllUsersProgramsWithOneBackslash) {
-    world.folders["AllUsersPrograms"] = kAllUsers;  // no trailing "\"
-    Open();
-    EXPECT_EQ(form.ProgramsFolder(), std::string(kAllUsers) + "\\");
-    EXPECT_EQ(world.Calls("Open "), std::vector<std::string>{std::string("Open ") + kLnk});
-    // "Programs" is asked only when the all-users folder is unknown.
-    EXPECT_EQ(world.Calls("SpecialFolders"), std::vector<std::string>{"SpecialFolders AllUsersPrograms"});
-
-    world.folders["AllUsersPrograms"] = std::string(kAllUsers) + "\\";
-    form.cmdCancel_Click();
-    Open();
-    EXPECT_EQ(form.ProgramsFolder(), std::string(kAllUsers) + "\\");
-    EXPECT_EQ(world.Calls("Open ").back(), std::string("Open ") + kLnk);
 }
 
-TEST_F(SettingTest, EmptyAllUsersAnswerFallsBackToTheUsersProgramsFolder) {
-    world.folders["AllUsersPrograms"] = "";
-    world.folders["Programs"] = kUserPrograms;
-    Open();
-    EXPECT_EQ(world.Calls("SpecialFolders"),
-              (std::vector<std::string>{"SpecialFolders AllUsersPrograms", "SpecialFolders Programs"}));
-    EXPECT_EQ(form.ProgramsFolder(), std::string(kUserPrograms) + "\\");
-    EXPECT_EQ(world.Calls("Open ").back(), std::string("Open ") + kUserPrograms + "\\VantrelV1_0.lnk");
-    EXPECT_TRUE(world.messages.empty());
+TEST(SettingFolder, FolderFoundEarlierIsKeptWhenALaterLookupFails) {
+    Setting s;
+    s.Open();
+    s.form.cmdCancel_Click();
+    s.w.Fail("SpecialFolders AllUsersPrograms", kNotImpl);
+    s.w.files.insert(kLnk);
+    EXPECT_TRUE(s.Open().value[kRemove]);
+    EXPECT_EQ(s.w.Calls("Open").back(), "Open " + kLnk);
 }
 
-TEST_F(SettingTest, WithoutAnyProgramsFolderTheBareFileNameIsUsedThroughout) {
-    world.folders.clear();  // both lookups answer empty text
-    Open();
-    EXPECT_EQ(form.ProgramsFolder(), "");
-    EXPECT_EQ(world.Calls("Open "), std::vector<std::string>{"Open VantrelV1_0.lnk"});
-    ASSERT_TRUE(view.OffersCreate());
-
-    form.CmdOk_Click();
-    EXPECT_EQ(world.Calls("CreateShortcut"), std::vector<std::string>{"CreateShortcut VantrelV1_0.lnk"});
-    EXPECT_TRUE(world.files.present.count("VantrelV1_0.lnk"));
-
-    Open();
-    ASSERT_TRUE(view.OffersRemove());
-    form.CmdOk_Click();
-    EXPECT_EQ(world.Calls("Kill "), std::vector<std::string>{"Kill VantrelV1_0.lnk"});
-    EXPECT_FALSE(world.files.present.count("VantrelV1_0.lnk"));
+TEST(SettingLoad, MissingShellSaysSoAndEndsWithTheDialogUnloaded) {
+    Setting s;
+    s.w.Fail("CreateObject WScript.Shell", kErrCannotCreate.Value());
+    EXPECT_THROW(s.Open(), ProgramEnd);
+    EXPECT_EQ(s.w.boxes, (Boxes{{"実行できません: WSHがインストールされていません\r\n詳しくはヘルプをご覧ください",
+                                 MsgIcon::Critical}}));
+    EXPECT_TRUE(s.w.Calls("Open").empty());
+    // Unloaded: the dialog no longer acts on OK.
+    s.view->value[kCreate] = true;
+    s.form.CmdOk_Click();
+    EXPECT_EQ(s.w.boxes.size(), 1u);
+    EXPECT_EQ(s.view->unloads, 0);
 }
 
-TEST_F(SettingTest, FailingAllUsersLookupReportsAndDoesNotAskForPrograms) {
-    world.failures.Fail("SpecialFolders AllUsersPrograms", -2147467263, "Not implemented.");
-    world.folders["Programs"] = kUserPrograms;
-    Open();
-    EXPECT_EQ(world.Calls("SpecialFolders"), std::vector<std::string>{"SpecialFolders AllUsersPrograms"});
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "エラー");
-    EXPECT_EQ(world.messages[0].text, "-2147467263:Not implemented.");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Critical);
-    // The dialog still loads; with no folder known the bare name is looked for.
-    EXPECT_EQ(form.ProgramsFolder(), "");
-    EXPECT_EQ(world.Calls("Open "), std::vector<std::string>{"Open VantrelV1_0.lnk"});
-    EXPECT_TRUE(view.OffersCreate());
+// The dialog offers only the action that changes what is on disk; a shortcut
+// that cannot be opened or closed counts as absent, without a word.
+TEST(SettingLoad, OptionStatesFollowTheShortcutsPresence) {
+    const std::array<bool, 4> rows[] = {  // present, open fails, close fails, offered as present
+        {false, false, false, false}, {true, false, false, true}, {true, true, false, false}, {true, false, true, false}};
+    for (const auto& [present, unreadable, closeFails, exists] : rows) {
+        SCOPED_TRACE(::testing::Message() << present << unreadable << closeFails);
+        Setting s;
+        if (present) s.w.files.insert(kLnk);
+        if (unreadable) s.w.Fail("Open " + kLnk);
+        if (closeFails) s.w.Fail("Close");
+        const fake::SettingView& v = s.Open();
+        // create enabled and selected, remove enabled and selected, the hot-key note enabled
+        EXPECT_EQ((std::array{v.enabled[kCreate], v.value[kCreate], v.enabled[kRemove], v.value[kRemove], v.infoEnabled}),
+                  (std::array{!exists, !exists, exists, exists, !exists}));
+        EXPECT_TRUE(s.w.boxes.empty());
+        EXPECT_EQ(s.w.Calls("Close").size(), 1u);  // closed even when the open failed
+    }
 }
 
-TEST_F(SettingTest, FailingProgramsLookupAfterAnEmptyFirstAnswerIsReported) {
-    world.folders["AllUsersPrograms"] = "";
-    world.failures.Fail("SpecialFolders Programs", -2147467263, "Not implemented.");
-    Open();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "エラー");
-    EXPECT_EQ(world.messages[0].text, "-2147467263:Not implemented.");
-    EXPECT_TRUE(view.OffersCreate());
-}
-
-TEST_F(SettingTest, FolderFoundEarlierIsKeptWhenALaterLookupFails) {
-    Open();
-    form.cmdCancel_Click();
-    ASSERT_EQ(form.ProgramsFolder(), std::string(kAllUsers) + "\\");
-
-    world.failures.Fail("SpecialFolders AllUsersPrograms");
-    world.files.present.insert(kLnk);
-    Open();
-    EXPECT_EQ(form.ProgramsFolder(), std::string(kAllUsers) + "\\");
-    EXPECT_EQ(world.Calls("Open ").back(), std::string("Open ") + kLnk);
-    EXPECT_TRUE(view.OffersRemove());
-}
-
-// ---- the missing scripting shell ---------------------------------------------
-
-TEST_F(SettingTest, MissingShellSaysSoAndEndsTheProgramBeforeTheDialogIsShown) {
-    world.shellMissing = true;
-    EXPECT_THROW(form.Form_Load(view), ProgramEnd);
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "実行できません");
-    EXPECT_EQ(world.messages[0].text, "WSHがインストールされていません\r\n詳しくはヘルプをご覧ください");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Critical);
-    // Nothing after the lookup ran: no existence test, no control touched.
-    EXPECT_TRUE(world.Calls("Open ").empty());
-    EXPECT_TRUE(world.Calls("SpecialFolders").empty());
-    EXPECT_FALSE(view.value[0] || view.value[1]);
-    EXPECT_FALSE(form.HasShell());
-}
-
-TEST_F(SettingTest, ShellThatFailsForAnotherReasonIsReportedAndCreationThenFailsCleanly) {
-    struct BrokenShellWorld : fake::World {
-        std::unique_ptr<IScriptShell> CreateScriptShell() override {
-            log.push_back("CreateObject WScript.Shell");
-            throw TrappedError(ErrValue{-2147024770, "指定されたモジュールが見つかりません。"});
-        }
-    } broken;
-    frmSetting f(broken.platform());
-    FakeSettingView v;
-    f.Form_Load(v);
-    ASSERT_EQ(broken.messages.size(), 1u);
-    EXPECT_EQ(broken.messages[0].text, "-2147024770:指定されたモジュールが見つかりません。");
-    ASSERT_TRUE(v.OffersCreate());
-
-    f.CmdOk_Click();
-    ASSERT_EQ(broken.messages.size(), 2u);
-    EXPECT_EQ(broken.messages[1].title, "エラー");
-    EXPECT_EQ(broken.messages[1].icon, MsgIcon::Critical);
-    EXPECT_EQ(broken.messages[1].text.rfind("91:", 0), 0u) << broken.messages[1].text;
-    EXPECT_TRUE(broken.files.present.empty());
+TEST(SettingCreate, OkCreatesTheShortcutAndShowsTheKeysItHolds) {
+    Setting s;
+    s.w.exePath = "D:\\Vantrel2.exe";
+    s.w.hotkeyReadBack = "Alt+Ctrl+S";
+    const fake::SettingView& v = s.Open();
+    s.form.CmdOk_Click();
+    const std::string lnk = kFolder + "\\Vantrel2.lnk";
+    const std::string box = "ショートカットを作成しました: ショートカットを作成しました\r\n次回からはAlt+Ctrl+Sで起動できます";
+    EXPECT_TRUE(s.w.InOrder({"CreateShortcut " + lnk, "Shortcut.TargetPath D:\\Vantrel2.EXE",
+                             "Shortcut.Hotkey CTRL+ALT+S", "Shortcut.WindowStyle 1", "Shortcut.Save",
+                             "Shortcut.GetHotkey", "MsgBox " + box, "Shell released", "Dialog.Unload"}));
+    EXPECT_EQ(s.w.boxes, (Boxes{{box, MsgIcon::Information}}));
+    EXPECT_TRUE(s.w.files.count(lnk));
     EXPECT_EQ(v.unloads, 1);
 }
 
-// ---- whether the shortcut is there ---------------------------------------------
-
-TEST_F(SettingTest, OpeningOffersExactlyTheActionThatFits) {
-    Open();
-    EXPECT_TRUE(view.OffersCreate());
-
-    form.cmdCancel_Click();
-    world.files.present.insert(kLnk);
-    Open();
-    EXPECT_TRUE(view.OffersRemove());
-    EXPECT_TRUE(world.messages.empty());
+// A failing step ends the creation with its box; the dialog closes anyway,
+// and a file exists only if Save ran.
+TEST(SettingCreate, EachFailingStep) {
+    const std::string steps[] = {"CreateShortcut",       "Shortcut.TargetPath", "Shortcut.Hotkey",
+                                 "Shortcut.WindowStyle", "Shortcut.Save",       "Shortcut.GetHotkey"};
+    for (const std::string& step : steps) {
+        SCOPED_TRACE(step);
+        Setting s;
+        const fake::SettingView& v = s.Open();
+        s.w.Fail(step, kNotImpl);
+        s.form.CmdOk_Click();
+        EXPECT_EQ(s.w.boxes, (Boxes{{kNotImplBox, MsgIcon::Critical}}));
+        EXPECT_EQ(s.w.Calls("CreateShortcut").size() + s.w.Calls("Shortcut.").size(), &step - steps + 1u);
+        EXPECT_EQ(s.w.files.count(kLnk), step == "Shortcut.GetHotkey" ? 1u : 0u);
+        EXPECT_EQ(v.unloads, 1);
+    }
 }
 
-TEST_F(SettingTest, ShortcutThatCannotBeReadCountsAsAbsentSilently) {
-    world.files.present.insert(kLnk);
-    world.files.unreadable.insert(kLnk);
-    Open();
-    EXPECT_TRUE(view.OffersCreate());
-    EXPECT_TRUE(world.messages.empty());
-    // The file is closed again even though opening it failed.
-    EXPECT_EQ(world.Calls("Close").size(), 1u);
+// A shell that could not be created for another reason than a missing WSH:
+// the lookup says why, and OK then fails with a box instead of crashing.
+TEST(SettingCreate, ShellThatFailedAtLoadGivesErrorBoxes) {
+    Setting s;
+    s.w.Fail("CreateObject WScript.Shell", kNotImpl);
+    const fake::SettingView& v = s.Open();
+    s.form.CmdOk_Click();
+    EXPECT_EQ(s.w.boxes, (Boxes{{kNotImplBox, MsgIcon::Critical},
+                                {"エラー: 91:オブジェクト変数または With ブロック変数が設定されていません。", MsgIcon::Critical}}));
+    EXPECT_TRUE(s.w.files.empty());
+    EXPECT_EQ(v.unloads, 1);
 }
 
-TEST_F(SettingTest, FailingCloseAlsoCountsAsAbsent) {
-    struct CloseFails : fake::World {
-        void Close() override {
-            World::Close();
-            throw TrappedError(ErrValue{52, "ファイル名または番号が不正です。"});
+TEST(SettingRemove, OkRemovesOrSaysWhyNot) {
+    const std::tuple<const char*, bool, bool, std::pair<std::string, MsgIcon>> rows[] = {
+        {"removed", false, false, {"ショートカットを削除しました: ショートカットを削除しました", MsgIcon::Information}},
+        {"vanished", true, false, {"エラー: 53:ファイルが見つかりません。", MsgIcon::Critical}},
+        {"undeletable", false, true, {"エラー: -2147024891:アクセスが拒否されました。", MsgIcon::Critical}}};
+    for (const auto& [name, vanished, undeletable, box] : rows) {
+        SCOPED_TRACE(name);
+        Setting s;
+        s.w.files.insert(kLnk);
+        if (undeletable) s.w.Fail("Kill " + kLnk);
+        const fake::SettingView& v = s.Open();
+        if (vanished) s.w.files.erase(kLnk);
+        s.form.CmdOk_Click();
+        EXPECT_EQ(s.w.boxes, Boxes{box});
+        EXPECT_EQ(s.w.files.count(kLnk), undeletable ? 1u : 0u);
+        EXPECT_TRUE(s.w.Calls("CreateShortcut").empty());
+        EXPECT_EQ(v.unloads, 1);
+    }
+}
+
+TEST(SettingClose, OkWithNothingSelectedDoesNothing) {
+    Setting s;
+    fake::SettingView& v = s.Open();
+    v.value[kCreate] = v.value[kRemove] = false;
+    s.w.log.clear();
+    s.form.CmdOk_Click();
+    EXPECT_TRUE(s.w.log.empty());  // no box, no shortcut call, no unload, no release
+    EXPECT_TRUE(s.form.HasShell());
+}
+
+// Cancel closes the dialog; the title bar's close has already closed it.
+// Either way nothing changes on disk and the shell goes.
+TEST(SettingClose, CancelAndTitleBarCloseChangeNothing) {
+    for (bool cancel : {true, false})
+        for (bool present : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << cancel << present);
+            Setting s;
+            if (present) s.w.files.insert(kLnk);
+            const fake::SettingView& v = s.Open();
+            if (cancel) s.form.cmdCancel_Click();
+            else s.form.Form_Unload();
+            EXPECT_EQ(s.w.files.count(kLnk), present ? 1u : 0u);
+            EXPECT_TRUE(s.w.boxes.empty());
+            EXPECT_TRUE(s.w.Calls("CreateShortcut").empty() && s.w.Calls("Kill").empty());
+            EXPECT_FALSE(s.form.HasShell());
+            EXPECT_EQ(s.w.Calls("Shell released").size(), 1u);
+            EXPECT_EQ(v.unloads, cancel ? 1 : 0);
+            EXPECT_EQ(s.w.log.back(), cancel ? "Dialog.Unload" : "Shell released");
         }
-    } w;
-    w.files.present.insert(kLnk);
-    frmSetting f(w.platform());
-    FakeSettingView v;
-    f.Form_Load(v);
-    EXPECT_TRUE(v.OffersCreate());
-    EXPECT_TRUE(w.messages.empty());
-}
-
-// ---- creating the shortcut -------------------------------------------------------
-
-TEST_F(SettingTest, OkCreatesTheShortcutWithItsPropertiesInOrder) {
-    Open();
-    world.log.clear();
-    form.CmdOk_Click();
-    EXPECT_EQ(world.Calls("CreateShortcut").size(), 1u);
-    EXPECT_EQ(world.Calls("Shortcut."), (std::vector<std::string>{
-                                            "Shortcut.TargetPath=C:\\Tools\\VantrelV1_0.EXE",
-                                            "Shortcut.Hotkey=CTRL+ALT+S",
-                                            "Shortcut.WindowStyle=1",
-                                            "Shortcut.Save",
-                                            "Shortcut.Hotkey?",
-                                        }));
-    EXPECT_EQ(world.Calls("CreateShortcut")[0], std::string("CreateShortcut ") + kLnk);
-    EXPECT_TRUE(world.files.present.count(kLnk));
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "ショートカットを作成しました");
-    EXPECT_EQ(world.messages[0].text, "ショートカットを作成しました\r\n次回からはCTRL+ALT+Sで起動できます");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(view.unloads, 1);
-}
-
-TEST_F(SettingTest, SuccessTextShowsTheHotkeyAsTheShortcutReportsIt) {
-    world.hotkeyReadBack = "Alt+Ctrl+S";
-    Open();
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].text, "ショートカットを作成しました\r\n次回からはAlt+Ctrl+Sで起動できます");
-}
-
-TEST_F(SettingTest, TargetIsTheProgramFolderAndBaseNameWithUpperCaseExe) {
-    world.exeFolder = "D:\\";  // a drive root already ends in "\"
-    world.exeBase = "vantrelv1_0";
-    Open();
-    form.CmdOk_Click();
-    EXPECT_EQ(world.Calls("Shortcut.TargetPath"),
-              std::vector<std::string>{"Shortcut.TargetPath=D:\\vantrelv1_0.EXE"});
-    EXPECT_EQ(world.Calls("CreateShortcut"),
-              std::vector<std::string>{std::string("CreateShortcut ") + kAllUsers + "\\vantrelv1_0.lnk"});
-}
-
-TEST_F(SettingTest, RefusedHotkeyStopsCreationReportsAndStillCloses) {
-    // What Wine's shell answers for Hotkey.
-    world.failures.Fail("Hotkey", -2147467263, "Not implemented.");
-    Open();
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "エラー");
-    EXPECT_EQ(world.messages[0].text, "-2147467263:Not implemented.");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(world.Calls("Shortcut.WindowStyle").empty());
-    EXPECT_TRUE(world.Calls("Shortcut.Save").empty());
-    EXPECT_FALSE(world.files.present.count(kLnk));
-    EXPECT_EQ(view.unloads, 1);
-    EXPECT_FALSE(form.HasShell());
-
-    Open();
-    EXPECT_TRUE(view.OffersCreate());
-}
-
-TEST_F(SettingTest, SaveIntoAFolderWithoutWriteRightReportsAndLeavesNoFile) {
-    world.failures.Fail("Save");  // access denied
-    Open();
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].text, "-2147024891:アクセスが拒否されました。");
-    EXPECT_FALSE(world.files.present.count(kLnk));
-    EXPECT_TRUE(world.Calls("Shortcut.Hotkey?").empty());
-    EXPECT_EQ(view.unloads, 1);
-}
-
-TEST_F(SettingTest, RefusedCreateShortcutIsReported) {
-    world.failures.Fail("CreateShortcut", -2147024893, "Path not found.");
-    Open();
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].text, "-2147024893:Path not found.");
-    EXPECT_TRUE(world.Calls("Shortcut.").empty());
-    EXPECT_EQ(view.unloads, 1);
-}
-
-// ---- removing the shortcut ---------------------------------------------------------
-
-TEST_F(SettingTest, OkRemovesThePresentShortcut) {
-    world.files.present.insert(kLnk);
-    Open();
-    form.CmdOk_Click();
-    EXPECT_FALSE(world.files.present.count(kLnk));
-    EXPECT_TRUE(world.Calls("CreateShortcut").empty());
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "ショートカットを削除しました");
-    EXPECT_EQ(world.messages[0].text, "ショートカットを削除しました");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(view.unloads, 1);
-}
-
-TEST_F(SettingTest, ShortcutVanishedSinceOpeningGivesTheErrorAndNoSuccess) {
-    world.files.present.insert(kLnk);
-    Open();
-    world.files.present.erase(kLnk);
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "エラー");
-    EXPECT_EQ(world.messages[0].text, "53:ファイルが見つかりません。");
-    EXPECT_EQ(world.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(view.unloads, 1);
-}
-
-TEST_F(SettingTest, UndeletableShortcutStaysAndIsOfferedForRemovalAgain) {
-    world.files.present.insert(kLnk);
-    world.files.undeletable.insert(kLnk);
-    Open();
-    form.CmdOk_Click();
-    ASSERT_EQ(world.messages.size(), 1u);
-    EXPECT_EQ(world.messages[0].title, "エラー");
-    EXPECT_TRUE(world.files.present.count(kLnk));
-    EXPECT_EQ(view.unloads, 1);
-    Open();
-    EXPECT_TRUE(view.OffersRemove());
-}
-
-// ---- the dialog's life ---------------------------------------------------------------
-
-TEST_F(SettingTest, ReopeningAfterEachActionOffersTheOppositeOne) {
-    Open();
-    form.CmdOk_Click();
-    Open();
-    EXPECT_TRUE(view.OffersRemove());
-    form.CmdOk_Click();
-    Open();
-    EXPECT_TRUE(view.OffersCreate());
-    EXPECT_FALSE(world.files.present.count(kLnk));
-}
-
-TEST_F(SettingTest, CancelChangesNothingAndCloses) {
-    for (bool present : {false, true}) {
-        SCOPED_TRACE(present ? "with shortcut" : "without shortcut");
-        world.messages.clear();
-        if (present) world.files.present.insert(kLnk);
-        const auto before = world.files.present;
-        Open();
-        form.cmdCancel_Click();
-        EXPECT_EQ(world.files.present, before);
-        EXPECT_TRUE(world.Calls("CreateShortcut").empty());
-        EXPECT_TRUE(world.Calls("Kill").empty());
-        EXPECT_TRUE(world.messages.empty());
-        EXPECT_EQ(view.unloads, 1);
-        EXPECT_FALSE(form.HasShell());
-    }
-}
-
-TEST_F(SettingTest, OkWithNoOptionSelectedDoesNothingAndStaysOpen) {
-    Open();
-    view.value[0] = view.value[1] = false;
-    form.CmdOk_Click();
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_TRUE(world.messages.empty());
-    EXPECT_TRUE(world.Calls("CreateShortcut").empty());
-    EXPECT_TRUE(form.HasShell());
-}
-
-TEST_F(SettingTest, EachOpeningHasItsOwnShellReleasedBeforeTheWindowGoes) {
-    bool releasedAtUnload = false;
-    for (int opening = 1; opening <= 2; ++opening) {
-        Open();
-        EXPECT_EQ(ShellsCreated(), opening);
-        EXPECT_TRUE(form.HasShell());
-        view.onUnload = [&] { releasedAtUnload = ShellsReleased() == opening; };
-        if (opening == 1) form.cmdCancel_Click();
-        else form.CmdOk_Click();
-        EXPECT_TRUE(releasedAtUnload) << "opening " << opening;
-        EXPECT_FALSE(form.HasShell());
-    }
-}
-
-TEST_F(SettingTest, ClosingFromTheTitleBarReleasesTheShellAndChangesNothing) {
-    Open();
-    form.Form_Unload();  // the window's own close command
-    EXPECT_FALSE(form.HasShell());
-    EXPECT_EQ(ShellsReleased(), 1);
-    EXPECT_TRUE(world.files.present.empty());
-    EXPECT_TRUE(world.messages.empty());
-    EXPECT_EQ(form.ProgramsFolder(), std::string(kAllUsers) + "\\");
-}
-
-TEST_F(SettingTest, MessageAppearsWhileTheDialogIsStillOpen) {
-    Open();
-    bool openAtMessage = false;
-    world.onMessage = [&](const fake::Message&) { openAtMessage = view.unloads == 0; };
-    form.CmdOk_Click();
-    EXPECT_TRUE(openAtMessage);
-    EXPECT_EQ(view.unloads, 1);
 }
 
 }  // namespace
