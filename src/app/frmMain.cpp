@@ -69,6 +69,43 @@ void frmMain::Form_Load() {
         Form_Unload(cancel);
         throw ProgramEnd{};
     }
+    // From here on the lists follow changes made elsewhere.
+    watching_ = p_.watch.Watch({strRegPath, script::kZoneKey}, [this] { Registry_Change(); });
+}
+
+void frmMain::Form_Activate() {
+    if (!watching_) Registry_Change();
+}
+
+void frmMain::Registry_Change() {
+    if (picking_) changePending_ = true;
+    else ShowRegistryValues();
+}
+
+void frmMain::ShowRegistryValues() {
+    // The reads and the mapping of start-up. A value that can no longer be
+    // read selects no entry rather than leave a stale one shown.
+    const auto index = [](auto read, int16_t (*map)(const std::string&)) -> int16_t {
+        try {
+            return map(read());
+        } catch (const TrappedError&) {
+            return -1;
+        }
+    };
+    const int16_t img = index([this] { return image::ReadSwitch(*objShell, strRegPath); }, image::IndexOfWord);
+    const int16_t js = index([this] { return script::ReadPolicy(*objShell); }, script::IndexOfPolicy);
+    // The program's own writes come back here too: a list that already shows
+    // the value is left alone, so it does not flicker. Selecting is no pick.
+    if (view_.cmbRegImage().ListIndex() != img) view_.cmbRegImage().SetListIndex(img);
+    if (view_.cmbRegJS_Switch().ListIndex() != js) view_.cmbRegJS_Switch().SetListIndex(js);
+}
+
+void frmMain::PickDone() {
+    picking_ = false;
+    if (changePending_) {
+        changePending_ = false;
+        ShowRegistryValues();
+    }
 }
 
 void frmMain::Form_Unload(bool& /*cancel*/) {
@@ -102,8 +139,9 @@ void frmMain::Form_Resize() {
 // ---- picks ------------------------------------------------------------------------
 
 void frmMain::cmbRegImage_Click() {
+    picking_ = true;
     try {
-        if (view_.cmbRegImage().ListIndex() == -1) return;
+        if (view_.cmbRegImage().ListIndex() == -1) return PickDone();
 
         view_.MoveWait(main_design::kWaitLeft, main_design::kWaitTop);
         view_.WaitToFront();
@@ -123,15 +161,18 @@ void frmMain::cmbRegImage_Click() {
     } catch (const TrappedError& e) {
         ShowError(p_.msgbox, e, kPickErrorTitle);
     }
+    PickDone();
 }
 
 void frmMain::cmbRegJS_Switch_Click() {
+    picking_ = true;
     try {
-        if (view_.cmbRegJS_Switch().ListIndex() == -1) return;
-        (void)script::SetRegJS_Switch(*objShell, p_.msgbox, view_.cmbRegJS_Switch().ListIndex());
+        if (view_.cmbRegJS_Switch().ListIndex() != -1)
+            (void)script::SetRegJS_Switch(*objShell, p_.msgbox, view_.cmbRegJS_Switch().ListIndex());
     } catch (const TrappedError& e) {
         ShowError(p_.msgbox, e, kPickErrorTitle);
     }
+    PickDone();
 }
 
 // ---- popup menu ---------------------------------------------------------------

@@ -55,6 +55,10 @@ public:
     void Form_Load();
     void Form_Unload(bool& cancel);
     void Form_Resize();
+    // Runs each time the window becomes the active one.
+    void Form_Activate();
+    // A watched key changed: each list shows what the registry holds now.
+    void Registry_Change();
 
     void Form_MouseUp(int16_t button, int16_t shift, float x, float y);
     void lblShowImage_MouseUp(int16_t button, int16_t shift, float x, float y);
@@ -74,6 +78,8 @@ public:
 
 private:
     void OpenPopup(int16_t button);
+    void ShowRegistryValues();
+    void PickDone();
 
     IMainView& view_;
     Platform p_;
@@ -82,6 +88,9 @@ private:
     std::string strRegPath;
     int32_t lngFormWidth = 0;
     int32_t lngFormHeight = 0;
+    bool watching_ = false;      // the keys are watched; else activation reads again
+    bool picking_ = false;       // a pick is being written
+    bool changePending_ = false; // a change seen meanwhile, shown after the pick
 };
 
 }  // namespace vantrel

@@ -84,7 +84,7 @@ int MainWindow::Run(int showCommand) {
     loaded_ = true;
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
-    return MessageLoop(hwnd(), false);
+    return MessageLoop(hwnd(), false, &waits_);
 }
 
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -98,6 +98,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         if (loaded_) form_.Form_Resize();
         return 0;
+    case WM_ACTIVATE:
+        if (loaded_ && LOWORD(wp) != WA_INACTIVE) form_.Form_Activate();
+        break;
     case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_MAXIMIZE) return 0;
         break;

@@ -27,7 +27,9 @@ private:
 
 class MainWindow : public Window, public IMainView {
 public:
-    explicit MainWindow(Platform platform) : platform_(platform), form_(*this, platform), setting_(platform) {}
+    // `waits`: what the message loop waits for besides messages (the watch).
+    MainWindow(Platform platform, LoopWaits& waits)
+        : platform_(platform), waits_(waits), form_(*this, platform), setting_(platform) {}
 
     // Creates the window hidden, runs Form_Load, shows the window and runs
     // the message loop until it is closed. Returns the process exit code.
@@ -68,6 +70,7 @@ private:
     void Resize(int width, int height);
 
     Platform platform_;
+    LoopWaits& waits_;
     bool loaded_ = false;  // resize events reach the logic only after Form_Load
     ComboBoxWin cmbRegImage_;
     ComboBoxWin cmbRegJS_Switch_;

@@ -7,6 +7,7 @@
 #include "platform/host_win.h"
 #include "platform/mdlWinAPI_win.h"
 #include "platform/objects_win.h"
+#include "platform/watch_win.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     mdlWinAPI api;
     Host host;
     MessageBoxes msgbox;
-    MainWindow frmMain(vantrel::Platform{objects, api, host, msgbox});
+    RegistryWatch watch;
+    MainWindow frmMain(vantrel::Platform{objects, api, host, msgbox, watch}, watch);
     return Fenced([&] { return frmMain.Run(showCommand); });
 }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -112,6 +114,18 @@ std::string BaseNameOf(const std::string& path);
 // A folder with "\" appended unless it already ends in one.
 std::string WithBackslash(std::string folder);
 
+// Change notification for keys of the current user's registry. It only says
+// when to look; the values are still read through the scripting shell.
+class IRegistryWatch {
+public:
+    virtual ~IRegistryWatch() = default;
+    // Watches the keys (paths below HKCU) from now on: `changed` runs on the
+    // user-interface thread, from its message loop, after a value of one of
+    // them changed or the key went away or came back. False when the system
+    // cannot watch them.
+    virtual bool Watch(const std::vector<std::string>& keys, std::function<void()> changed) = 0;
+};
+
 enum class MsgIcon { Critical, Information };
 
 // Modal message boxes with one OK button.
@@ -154,6 +168,7 @@ struct Platform {
     IWinApi& api;
     IHost& host;
     IMessageBox& msgbox;
+    IRegistryWatch& watch;
 };
 
 }  // namespace vantrel

@@ -286,23 +286,31 @@ void Window::RestoreFocus() {
 
 // ---- loops and modal display ------------------------------------------------------------
 
-int MessageLoop(HWND window, bool modal) {
+int MessageLoop(HWND window, bool modal, LoopWaits* waits) {
     MSG msg;
     while (!modal || IsWindow(window)) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
-            // WM_QUIT belongs to the outermost loop.
-            if (modal) PostQuitMessage(static_cast<int>(msg.wParam));
-            return static_cast<int>(msg.wParam);
-        }
-        const bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
-        if (modal && ours && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
-            (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE))
+        // Nothing to do means no wake-up at all: no timer, no polling.
+        const std::vector<HANDLE> handles = waits ? waits->Handles() : std::vector<HANDLE>();
+        const DWORD n = static_cast<DWORD>(handles.size());
+        const DWORD got = MsgWaitForMultipleObjectsEx(n, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (got < WAIT_OBJECT_0 + n) {
+            waits->Signalled(got - WAIT_OBJECT_0);
             continue;
-        if (IsDialogMessageW(window, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        }
+        while ((!modal || IsWindow(window)) && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // WM_QUIT belongs to the outermost loop.
+                if (modal) PostQuitMessage(static_cast<int>(msg.wParam));
+                return static_cast<int>(msg.wParam);
+            }
+            const bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
+            if (modal && ours && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
+                (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE))
+                continue;
+            if (IsDialogMessageW(window, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     return 0;
 }

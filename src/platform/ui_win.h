@@ -101,11 +101,20 @@ private:
     HWND lastFocus_ = nullptr;
 };
 
+// Objects the main loop waits for together with the messages.
+class LoopWaits {
+public:
+    virtual ~LoopWaits() = default;
+    virtual std::vector<HANDLE> Handles() = 0;
+    virtual void Signalled(size_t index) = 0;
+};
+
 // Dispatches messages, keyboard navigation through IsDialogMessage. The main
-// loop runs until WM_QUIT and returns its code. A modal loop runs until
-// `window` is gone, swallows Enter and Escape so that neither presses a
-// button, and hands a WM_QUIT back to the loop outside it.
-int MessageLoop(HWND window, bool modal);
+// loop runs until WM_QUIT and returns its code; it also hands the objects of
+// `waits` that are signalled to it. A modal loop runs until `window` is gone,
+// swallows Enter and Escape so that neither presses a button, and hands a
+// WM_QUIT back to the loop outside it.
+int MessageLoop(HWND window, bool modal, LoopWaits* waits = nullptr);
 // As DialogBox does: the owner is disabled first, then the dialog is shown,
 // then its loop runs until it is gone; the owner is active again afterwards.
 void ShowModal(HWND dialog, HWND owner);

@@ -4,7 +4,7 @@ namespace vantrel::script {
 
 namespace {
 
-const char kZone[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3\\";
+const std::string kZone = std::string("HKCU\\") + kZoneKey + "\\";
 const char* const kEntries[] = {"ダイアログを表示", "無効にする", "有効にする"};
 constexpr int32_t kPolicies[] = {1, 3, 0};
 
@@ -21,7 +21,7 @@ int32_t PolicyOf(int32_t index) { return index >= 0 && index < 3 ? kPolicies[ind
 
 std::string ReadPolicy(IScriptShell& shell) {
     // A DWORD comes back as a number and so as its decimal digits.
-    return ToText(shell.RegRead(std::string(kZone) + "1400"));
+    return ToText(shell.RegRead(kZone + "1400"));
 }
 
 bool GetRegJS_Switch(IScriptShell& shell, IMessageBox& box, std::string& value) {
@@ -34,9 +34,9 @@ bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {
     // goes in first, then the zone is marked as custom-level. "CUrrentLevel"
     // is the zone's CurrentLevel: value names match regardless of case.
     return WriteTrapped(box, [&] {
-        shell.RegWrite(std::string(kZone) + "1400", PolicyOf(index), "REG_DWORD");
-        shell.RegWrite(std::string(kZone) + "CUrrentLevel", 0, "REG_DWORD");
-        shell.RegWrite(std::string(kZone) + "1C00", 65536, "REG_BINARY");
+        shell.RegWrite(kZone + "1400", PolicyOf(index), "REG_DWORD");
+        shell.RegWrite(kZone + "CUrrentLevel", 0, "REG_DWORD");
+        shell.RegWrite(kZone + "1C00", 65536, "REG_BINARY");
     });
 }
 

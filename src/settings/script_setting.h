@@ -10,6 +10,9 @@
 
 namespace vantrel::script {
 
+// The Internet zone's key, below HKCU.
+inline constexpr char kZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+
 // The list entry a stored policy text selects: "1" ask (0), "3" disable (1),
 // "0" enable (2), compared exactly; -1 for any other text.
 int16_t IndexOfPolicy(const std::string& stored);

@@ -3,8 +3,11 @@
 // another window receives, the wait panel on screen, the single instance,
 // the fixed size.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -221,6 +224,68 @@ TEST_F(MainWindowE2E, OneInstanceRunsEvenWhenTwoStartAtTheSameMoment) {
     EXPECT_TRUE(TopWindows(later.pid(), nullptr, nullptr).empty());
     EXPECT_EQ(ScreenRect(main).left, before.left);
     EXPECT_TRUE(app.Running());
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// The program's CPU time so far: the threads' times, which Wine keeps
+// current (its process times lag).
+ULONGLONG CpuTime100ns(DWORD pid) {
+    ULONGLONG sum = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te)) {
+        HANDLE t = te.th32OwnerProcessID == pid ? OpenThread(THREAD_QUERY_INFORMATION, FALSE, te.th32ThreadID) : nullptr;
+        FILETIME c, e, k, u;
+        if (t && GetThreadTimes(t, &c, &e, &k, &u))
+            sum += (ULONGLONG{k.dwHighDateTime} << 32 | k.dwLowDateTime) + (ULONGLONG{u.dwHighDateTime} << 32 | u.dwLowDateTime);
+        if (t) CloseHandle(t);
+    }
+    CloseHandle(snap);
+    return sum;
+}
+
+TEST_F(MainWindowE2E, BothListsFollowChangesMadeElsewhereWithoutAWriteAndIdleCostsNothing) {
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(FocusOf(main), images);
+    const auto follows = [&](const char* what, int image, int script) {
+        const DWORD start = GetTickCount();
+        const bool ok = WaitUntil(what, [&] { return ComboSel(images) == image && ComboSel(scripts) == script; }, 1000);
+        std::printf("    %s: %lu ms\n", what, GetTickCount() - start);
+        return ok;
+    };
+    WriteRegSz(HKEY_CURRENT_USER, kMainKey, kImageValue, L"no");
+    EXPECT_TRUE(follows("the image list to show いいえ", 1, 2));
+    WriteRegDword(HKEY_CURRENT_USER, kZone3Key, L"1400", 3);
+    EXPECT_TRUE(follows("the script list to show 無効にする", 1, 1));
+    DeleteRegValue(HKEY_CURRENT_USER, kMainKey, kImageValue);
+    EXPECT_TRUE(follows("the image list to show nothing once the value is gone", -1, 1));
+    WriteRegSz(HKEY_CURRENT_USER, kMainKey, kImageValue, L"Yes");
+    EXPECT_TRUE(follows("the image list to show はい again", 0, 1));
+    // The zone's key gone, and back.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kZone3Key);
+    EXPECT_TRUE(follows("the script list to show nothing once the key is gone", 0, -1));
+    WriteRegDword(HKEY_CURRENT_USER, kZone3Key, L"1400", 1);
+    EXPECT_TRUE(follows("the script list to follow the key back", 0, 0));
+    // While nothing changes the program uses no CPU at all.
+    const ULONGLONG before = CpuTime100ns(app.pid());
+    PumpFor(3000);
+    const ULONGLONG used = CpuTime100ns(app.pid()) - before;
+    std::printf("    CPU time while idle for 3 s: %.1f ms\n", used / 10000.0);
+    EXPECT_LT(used, 100000u) << "the program worked while nothing changed";
+    EXPECT_EQ(FocusOf(main), images) << "a refresh moved the focus";
+    CloseAndWait();
+    // Only what this test wrote: the program wrote nothing back.
+    EXPECT_EQ(Image().Str(), L"Yes");
+    EXPECT_EQ(Zone(L"1400").Dword(), 1u);
+    EXPECT_FALSE(Zone(L"CurrentLevel").exists || Zone(L"1C00").exists) << "the program wrote the zone's values";
+    EXPECT_EQ(g_seen.count, 0);
 }
 
 // A DLL named like a Windows component that Wine lacks, lying beside the

@@ -31,7 +31,7 @@ inline std::string Lower(std::string s) {
 inline const ErrValue kDenied{-2147024891, "アクセスが拒否されました。"};
 inline std::function<void()> Raises(ErrValue e = kDenied) { return [e] { throw TrappedError(e); }; }
 
-class World : public IObjectFactory, public IWinApi, public IHost, public IMessageBox {
+class World : public IObjectFactory, public IWinApi, public IHost, public IMessageBox, public IRegistryWatch {
 public:
     std::map<std::string, std::string> reg;  // lower-cased shell path -> "TYPE:value"
     std::set<std::string> files;
@@ -43,7 +43,18 @@ public:
     bool prevInstance = false;
     intptr_t ieFrame = 0;
 
-    Platform platform() { return Platform{*this, *this, *this, *this}; }
+    std::vector<std::string> watched;   // the keys the program watches
+    bool watchWorks = true;
+    std::function<void()> keyChanged;   // what a watched key's change runs
+    std::function<void()> onWrite;      // runs inside each registry write
+
+    Platform platform() { return Platform{*this, *this, *this, *this, *this}; }
+    bool Watch(const std::vector<std::string>& keys, std::function<void()> changed) override {
+        log.push_back("Watch");
+        watched = keys;
+        keyChanged = std::move(changed);
+        return watchWorks;
+    }
     void Set(const std::string& path, const std::string& v) { reg[Lower(path)] = v; }
     std::string Get(const std::string& path) const { return reg.count(Lower(path)) ? reg.at(Lower(path)) : ""; }
     void Fail(const std::string& key, ErrValue e = kDenied) { fail[Lower(key)] = std::move(e); }
@@ -131,6 +142,7 @@ struct Shell : IScriptShell {
     void Write(const std::string& path, const std::string& stored) {
         w.Step("RegWrite", path, " = " + stored);
         w.Set(path, stored);
+        if (w.onWrite) w.onWrite();
     }
     std::string SpecialFolders(const std::string& name) override { w.Step("SpecialFolders", name); return w.folders[name]; }
     std::unique_ptr<IShortcut> CreateShortcut(const std::string& lnk) override {
@@ -185,7 +197,7 @@ public:
         index = static_cast<int16_t>(it - items.begin());
     }
     int16_t ListIndex() override { Step("ListIndex"); return index; }
-    void SetListIndex(int16_t i) override { index = i; }
+    void SetListIndex(int16_t i) override { Step("SetListIndex", " " + std::to_string(i)); index = i; }
     void SetEnabled(bool e) override { Step("SetEnabled"); enabled = e; }
     std::string Text() const { return index < 0 ? "" : items[static_cast<size_t>(index)]; }
 };

@@ -276,5 +276,62 @@ TEST(MainPopup, OnlyARightButtonReleaseOpensItAndEachChoiceRunsItsCommand) {
     }
 }
 
+// ---- the lists follow the registry ---------------------------------------------------
+
+TEST(MainWatch, BothListsShowWhatTheRegistryHoldsWithoutWritingOrShowingAnything) {
+    Main m(true);
+    EXPECT_EQ(m.w.watched, (std::vector<std::string>{kMainKey, kZone.substr(5, kZone.size() - 6)}));
+    const struct {
+        const char *image, *policy;  // nullptr: the value is gone
+        int16_t imageIndex, scriptIndex;
+    } rows[] = {
+        {"REG_SZ:no", "REG_DWORD:3", 1, 1},   {"REG_SZ:Yes", "REG_SZ:1", 0, 0},
+        {nullptr, "REG_DWORD:2", -1, -1},     {"REG_BINARY:0", "REG_SZ:0", -1, 2},
+        {"REG_SZ:yes ", nullptr, -1, -1},     {"REG_SZ:NO", "REG_DWORD:0", 1, 2},
+    };
+    for (const auto& r : rows) {
+        r.image ? m.w.Set(kSwitch, r.image) : m.w.Set(kSwitch, "");
+        r.policy ? m.w.Set(kPolicy, r.policy) : m.w.Set(kPolicy, "");
+        m.w.keyChanged();
+        EXPECT_EQ(m.view.image.index, r.imageIndex) << (r.image ? r.image : "gone");
+        EXPECT_EQ(m.view.script.index, r.scriptIndex) << (r.policy ? r.policy : "gone");
+    }
+    // What the program writes comes back too: a list that shows it is left alone.
+    m.w.log.clear();
+    m.w.keyChanged();
+    EXPECT_TRUE(m.w.Calls("cmbRegImage.SetListIndex").empty() && m.w.Calls("cmbRegJS_Switch.SetListIndex").empty());
+    EXPECT_TRUE(m.w.Calls("RegWrite").empty() && m.w.Calls("SendMessageA").empty() && m.w.boxes.empty());
+    EXPECT_TRUE(m.w.Calls("View.").empty()) << "a refresh showed the panel, a menu or a dialog";
+}
+
+TEST(MainWatch, AChangeThatArrivesDuringAPickIsShownAfterIt) {
+    Main m(true);
+    int scriptIndexDuringPick = -9;
+    m.w.onWrite = [&] {
+        m.w.onWrite = nullptr;
+        m.w.Set(kPolicy, "REG_DWORD:3");  // another program, while the pick is written
+        m.w.keyChanged();
+        scriptIndexDuringPick = m.view.script.index;
+    };
+    m.view.image.index = 1;
+    m.form.cmbRegImage_Click();
+    EXPECT_EQ(scriptIndexDuringPick, 2) << "the change was shown in the middle of the pick";
+    EXPECT_EQ(m.view.script.index, 1);
+    EXPECT_EQ(m.view.image.index, 1);
+    EXPECT_EQ(m.w.Calls("RegWrite").size(), 1u);
+    EXPECT_EQ(m.w.Calls("SendMessageA").size(), 1u);
+}
+
+TEST(MainWatch, WithoutAWatchTheWindowReadsAgainWhenActivated) {
+    for (bool works : {true, false}) {
+        Main m;
+        m.w.watchWorks = works;
+        ASSERT_TRUE(m.Load());
+        m.w.Set(kSwitch, "REG_SZ:no");
+        m.form.Form_Activate();
+        EXPECT_EQ(m.view.image.index, works ? 0 : 1) << (works ? "with" : "without") << " a watch";
+    }
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -1,0 +1,58 @@
+#include "platform/watch_win.h"
+
+namespace vantrel::win {
+
+bool RegistryWatch::Watch(const std::vector<std::string>& keys, std::function<void()> changed) {
+    changed_ = std::move(changed);
+    for (const std::string& key : keys) {
+        Watched w{Widen(key), KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}};
+        // Without an event, or with a registry that refuses notification
+        // (a system or a key that does not support it), there is no watch:
+        // the caller then reads again when the window is activated.
+        if (!w.event || !Arm(w)) {
+            watched_.clear();
+            return false;
+        }
+        watched_.push_back(std::move(w));
+    }
+    return true;
+}
+
+// The key's own handle hears of its values, but not of its own deletion:
+// only its parent does. So the event is armed on the key and on its parent,
+// or, while the key is missing, on the two nearest keys above it that exist,
+// which hear of it coming back.
+bool RegistryWatch::Arm(Watched& w) {
+    w.keys.clear();  // closing an armed handle signals the event
+    ResetEvent(w.event.get());
+    std::wstring path = w.path;
+    DWORD filter = REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME;
+    for (;;) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) ==
+            ERROR_SUCCESS) {
+            w.keys.emplace_back(k);
+            if (RegNotifyChangeKeyValue(k, FALSE, filter, w.event.get(), TRUE) != ERROR_SUCCESS) return false;
+            if (w.keys.size() == 2) return true;
+        }
+        if (path.empty()) return !w.keys.empty();
+        const size_t slash = path.find_last_of(L'\\');
+        path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+        filter = REG_NOTIFY_CHANGE_NAME;
+    }
+}
+
+std::vector<HANDLE> RegistryWatch::Handles() {
+    std::vector<HANDLE> handles;
+    for (const Watched& w : watched_) handles.push_back(w.event.get());
+    return handles;
+}
+
+void RegistryWatch::Signalled(size_t index) {
+    // Armed again before the values are read, so that a change made while
+    // they are read is not missed.
+    if (!Arm(watched_[index])) ResetEvent(watched_[index].event.get());
+    if (changed_) changed_();
+}
+
+}  // namespace vantrel::win
