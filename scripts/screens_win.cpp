@@ -50,6 +50,13 @@ bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
     return ok;
 }
 
+int ScreenDpiOf(HWND) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 void Shot(HWND h, const wchar_t* name) {
     Sync(h);
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -131,6 +138,28 @@ TEST_F(Screens, DialogsAndTheirBoxes) {
     ShootBox(L"box-shortcut-removed");
 }
 
+// Each window after the system said it moved to a monitor at 144 DPI.
+TEST_F(Screens, WindowsAfterAMoveToA144DpiMonitor) {
+    namespace setting = vantrel::setting_design;
+    namespace ver = vantrel::ver_design;
+    const auto grow = [](HWND w) {
+        const RECT r = ScreenRect(w);
+        const int width = (r.right - r.left) * 144 / ScreenDpiOf(w), height = (r.bottom - r.top) * 144 / ScreenDpiOf(w);
+        return SendDpiChanged(w, 144, RECT{r.left, r.top, r.left + width, r.top + height});
+    };
+    ASSERT_TRUE(grow(main));
+    Shot(main, L"main-at-144");
+    HWND dialog = Open(1, setting::kClassName, setting::kTitle);
+    ASSERT_TRUE(dialog && grow(dialog));
+    Shot(dialog, L"settings-at-144");
+    ClickButton(dialog, setting::kCmdCancel);
+    ASSERT_TRUE(WaitUntil("the main window to take input", [&] { return IsWindowEnabled(main) != FALSE; }));
+    HWND about = Open(3, ver::kClassName, ver::kTitle);
+    ASSERT_TRUE(about && grow(about));
+    Shot(about, L"about-at-144");
+    ClickButton(about, ver::kCmdOk);
+}
+
 TEST_F(Screens, BoxesOfAFailedWriteAndAFailedStart) {
     // The zone key read-only for everyone: the first script write is refused.
     // Protected DACL: Everyone (WD) is denied set-value and create-subkey (0x6).
@@ -173,8 +202,6 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t dir[MAX_PATH] = {};
     GetEnvironmentVariableW(L"VANTREL_SCREENS_DIR", dir, MAX_PATH);
     g_dir = dir;
-    HDC screen = GetDC(nullptr);
-    std::printf("screenshots at %d DPI\n", GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
+    std::printf("screenshots at %d DPI\n", ScreenDpiOf(nullptr));
     return RUN_ALL_TESTS();
 }

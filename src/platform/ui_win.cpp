@@ -74,6 +74,21 @@ int ScreenDpi() {
     return d > 0 ? d : kDefaultDpi;
 }
 
+namespace {
+// Looked up at run time: systems before Windows 10 (1607) lack them, and
+// user32 is loaded already, so nothing is searched for.
+template <class F>
+F User32(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+}  // namespace
+
+int WindowDpi(HWND h) {
+    static const auto get = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const int d = get ? static_cast<int>(get(h)) : 0;
+    return d > 0 ? d : ScreenDpi();
+}
+
 Font MakeFont(const FontDesign* f, int dpi) {
     if (!f) {
         NONCLIENTMETRICSW ncm{};
@@ -230,8 +245,7 @@ void Window::Create(const WindowDesign& design, const Frame& frame) {
         if (!RegisterClassExW(&wc)) RaiseLastError();
     }
     dpi_ = ScreenDpi();
-    const SIZE outer = OuterSize(TwipsToPixels(design.clientWidth, dpi_), TwipsToPixels(design.clientHeight, dpi_),
-                                 frame.style, frame.exStyle);
+    const SIZE outer = OuterSize(design, frame.style, frame.exStyle, dpi_);
     if (!CreateWindowExW(frame.exStyle, design.className, Widen(design.title).c_str(), frame.style, frame.x, frame.y,
                          outer.cx, outer.cy, frame.owner, nullptr, inst, this))
         RaiseLastError();
@@ -239,6 +253,20 @@ void Window::Create(const WindowDesign& design, const Frame& frame) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(wc.hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(wc.hIconSm));
     controls_.Create(hwnd_, design, dpi_);
+    // On a monitor of another scale than the primary one: that monitor's.
+    if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        const SIZE size = OuterSize(design, frame.style, frame.exStyle, dpi);
+        ChangeDpi(dpi, RECT{r.left, r.top, r.left + size.cx, r.top + size.cy});
+    }
+}
+
+void Window::ChangeDpi(int dpi, const RECT& r) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    controls_.Layout(dpi);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK Window::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -272,6 +300,10 @@ LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CTLCOLORSTATIC:
         return controls_.Colour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scale: the system suggests the place.
+        ChangeDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     default:
         return DefWindowProcW(hwnd_, msg, wp, lp);
     }
@@ -348,9 +380,10 @@ void CenterOnScreen(HWND h) {
     SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-SIZE OuterSize(int clientW, int clientH, DWORD style, DWORD exStyle) {
-    RECT r{0, 0, clientW, clientH};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+SIZE OuterSize(const WindowDesign& design, DWORD style, DWORD exStyle, int dpi) {
+    static const auto adjust = User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, TwipsToPixels(design.clientWidth, dpi), TwipsToPixels(design.clientHeight, dpi)};
+    if (!adjust || !adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 

@@ -42,8 +42,10 @@ std::string SystemMessage(int32_t number);
 // Raises the TrappedError for GetLastError(), as a failed call's HRESULT.
 [[noreturn]] void RaiseLastError();
 
-// The DPI a new window is laid out at.
+// The system's DPI, and the DPI of the monitor a window is on (the
+// system's where the system does not tell).
 int ScreenDpi();
+int WindowDpi(HWND h);
 // A font of the design at `dpi`; the system's user-interface font for nullptr.
 Font MakeFont(const FontDesign* font, int dpi);
 void SetText(HWND h, const std::string& utf8);
@@ -84,8 +86,12 @@ protected:
         int x, y;
     };
     // Registers the design's class once and creates the window hidden, with
-    // its controls and the program's icon. Raises when the system refuses.
+    // its controls and the program's icon, laid out at the DPI of the monitor
+    // it is on. Raises when the system refuses.
     void Create(const WindowDesign& design, const Frame& frame);
+    // Moves to `r` and lays the controls out again at `dpi`: the design stays,
+    // only its pixels and fonts change.
+    void ChangeDpi(int dpi, const RECT& r);
     // The default: the focus comes back to the control that had it when the
     // window was left (the first one at first), statics get their colours.
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -123,7 +129,8 @@ void ShowModal(HWND dialog, HWND owner);
 void EndModal(HWND dialog);
 
 void CenterOnScreen(HWND h);
-SIZE OuterSize(int clientW, int clientH, DWORD style, DWORD exStyle);
+// The outer size of a window with the design's client area at `dpi`.
+SIZE OuterSize(const WindowDesign& design, DWORD style, DWORD exStyle, int dpi);
 
 // Modal message boxes with one OK button.
 class MessageBoxes : public IMessageBox {

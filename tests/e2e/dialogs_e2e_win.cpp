@@ -151,6 +151,78 @@ TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
     }
 }
 
+// Each control's box in its parent's client area.
+std::vector<RECT> ControlBoxes(HWND window) {
+    std::vector<RECT> boxes;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r = ScreenRect(c);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        boxes.push_back(r);
+        for (const RECT& inner : ControlBoxes(c)) boxes.push_back(inner);
+    }
+    return boxes;
+}
+
+TEST_F(DialogsE2E, EveryWindowLaysItselfOutAgainAtTheDpiOfAnotherMonitor) {
+    const RegVal image = ReadReg(HKEY_CURRENT_USER, kMainKey, kImageValue);
+    const RegVal policy = ReadReg(HKEY_CURRENT_USER, kZone3Key, L"1400");
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(which);
+        HWND window = which == 0 ? main : which == 1 ? OpenSetting() : OpenAbout();
+        ASSERT_TRUE(window);
+        const int labels[] = {vantrel::main_design::kLblScriptExecute, setting::kLabel1, ver::kLabel1};
+        HWND label = Child(window, labels[which]);
+        // The label's text, where no list reaches over it.
+        const auto ink = [&] {
+            RECT r = ScreenRect(label);
+            if (which == 0) r.right = ScreenRect(Child(main, vantrel::main_design::kCmbRegJS_Switch)).left;
+            return InkWidth(r);
+        };
+        const RECT outer = ScreenRect(window);
+        const std::vector<RECT> at96 = ControlBoxes(window);
+        Sync(window);
+        PumpFor(200);  // until the window is on the screen
+        const int ink96 = ink();
+        EXPECT_GT(ink96, 10);
+        const int selected = ComboSel(Child(main, vantrel::main_design::kCmbRegImage));
+        const RECT bigger{outer.left, outer.top, outer.left + (outer.right - outer.left) * 3 / 2,
+                          outer.top + (outer.bottom - outer.top) * 3 / 2};
+        ASSERT_TRUE(SendDpiChanged(window, 144, bigger));
+        const std::vector<RECT> at144 = ControlBoxes(window);
+        ASSERT_EQ(at144.size(), at96.size());
+        for (size_t i = 0; i < at96.size(); ++i) {
+            EXPECT_NEAR(at144[i].left, at96[i].left * 1.5, 1) << "control " << i;
+            EXPECT_NEAR(at144[i].top, at96[i].top * 1.5, 1) << "control " << i;
+            EXPECT_NEAR(at144[i].right - at144[i].left, (at96[i].right - at96[i].left) * 1.5, 1) << "control " << i;
+            EXPECT_NEAR(at144[i].bottom - at144[i].top, (at96[i].bottom - at96[i].top) * 1.5, 1) << "control " << i;
+        }
+        Sync(window);
+        PumpFor(200);
+        EXPECT_GT(ink(), ink96 * 13 / 10) << "the label's text did not grow";
+        if (which == 0) {
+            // The fixed size holds at the new scale: its design size in the new pixels.
+            const RECT now = ScreenRect(main);
+            EXPECT_NEAR(now.right - now.left, (outer.right - outer.left) * 1.5, 1);
+            EXPECT_NEAR(now.bottom - now.top, (outer.bottom - outer.top) * 1.5, 1);
+            SetWindowPos(main, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Sync(main);
+            EXPECT_EQ(ScreenRect(main).right - ScreenRect(main).left, now.right - now.left);
+            EXPECT_EQ(ScreenRect(main).bottom - ScreenRect(main).top, now.bottom - now.top);
+        }
+        ASSERT_TRUE(SendDpiChanged(window, 96, outer));
+        const std::vector<RECT> back = ControlBoxes(window);
+        for (size_t i = 0; i < at96.size(); ++i) EXPECT_TRUE(EqualRect(&back[i], &at96[i])) << "control " << i;
+        const RECT restored = ScreenRect(window);
+        EXPECT_TRUE(EqualRect(&outer, &restored));
+        EXPECT_EQ(ComboSel(Child(main, vantrel::main_design::kCmbRegImage)), selected);
+        if (which > 0) {
+            ASSERT_TRUE(CloseAfterInput(window));
+        }
+    }
+    EXPECT_EQ(ReadReg(HKEY_CURRENT_USER, kMainKey, kImageValue).data, image.data);
+    EXPECT_EQ(ReadReg(HKEY_CURRENT_USER, kZone3Key, L"1400").data, policy.data);
+}
+
 // The browser's address field, once Wine's browser shows the page asked for.
 BOOL CALLBACK FindUrl(HWND h, LPARAM lp) {
     auto* found = reinterpret_cast<bool*>(lp);

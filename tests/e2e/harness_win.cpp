@@ -406,6 +406,36 @@ bool ChooseMainMenuItem(HWND mainWnd, int downs) {
     return WaitUntil("the popup menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); });
 }
 
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
+    // The rectangle must lie in the program's memory: Wine hands the message's
+    // pointer over as it is.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = VirtualAllocEx(p, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    DWORD_PTR result = 0;
+    const bool ok = WriteProcessMemory(p, remote, &suggested, sizeof suggested, nullptr) &&
+                    SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                                        SMTO_ABORTIFHUNG, kTimeoutMs, &result);
+    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    if (!ok) ADD_FAILURE() << "cannot send WM_DPICHANGED to the program";
+    return ok;
+}
+
+int InkWidth(const RECT& r) {
+    const std::vector<DWORD> px = Grab(r);
+    const int w = r.right - r.left;
+    int from = w, to = -1;
+    for (size_t i = 0; i < px.size(); ++i) {
+        const DWORD v = px[i];
+        if ((v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF) >= 3 * 128) continue;
+        from = std::min(from, static_cast<int>(i % w));
+        to = std::max(to, static_cast<int>(i % w));
+    }
+    return to - from + 1;
+}
+
 // ---- the probe ------------------------------------------------------------------------
 
 Probe::Probe(HWND main) : main_(main) {

@@ -123,6 +123,12 @@ private:
     HHOOK hook_ = nullptr;
 };
 
+// Sends WM_DPICHANGED as the system does when `window` moves to a monitor of
+// `dpi`, with the rectangle the system suggests.
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
+// The horizontal extent of the dark pixels (text) on screen in a rectangle.
+int InkWidth(const RECT& r);
+
 struct MsgBox {
     HWND hwnd = nullptr;
     std::wstring title, text;
