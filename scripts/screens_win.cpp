@@ -78,24 +78,13 @@ LRESULT CALLBACK ShooterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(h, msg, wp, lp);
 }
 
-class Screens : public ::testing::Test {
+class Screens : public ProgramCase {
 protected:
-    void SetUp() override {
-        ResetCase();
-        ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(main = app.WaitMain());
-    }
-    void TearDown() override { ResetCase(); }
-    HWND Open(int item, const wchar_t* cls, const char* title) {
-        return ChooseMainMenuItem(main, item) ? app.WaitWindow(cls, W(title).c_str()) : nullptr;
-    }
     void ShootBox(const wchar_t* name, DWORD pid = 0) {
         const MsgBox box = WaitMsgBox(pid ? pid : app.pid());
         Shot(box.hwnd, name);
         PressOk(box);
     }
-    App app;
-    HWND main = nullptr;
 };
 
 TEST_F(Screens, MainWindowWaitPanelAndMenu) {

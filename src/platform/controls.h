@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 
@@ -26,6 +27,15 @@ public:
     virtual void SetListIndex(int16_t index) = 0;
     virtual void SetEnabled(bool enabled) = 0;
 };
+
+// Fills a list with `entries` and selects the one at `index` (none for -1)
+// by its exact text, as the program's fills do; then sets its enabled state.
+inline void FillList(IComboBox& list, std::initializer_list<const char*> entries, int16_t index, bool enabled) {
+    list.Clear();
+    for (const char* entry : entries) list.AddItem(entry);
+    if (index >= 0) list.SetText(entries.begin()[index]);
+    list.SetEnabled(enabled);
+}
 
 // ---- geometry ------------------------------------------------------------------
 // Design geometry is in twips: 1440 per inch, 15 per pixel at 96 DPI.

@@ -5,7 +5,6 @@ namespace vantrel::image {
 namespace {
 
 const char kPicts[] = "HKLM\\Software\\Microsoft\\Internet Explorer\\AdvancedOptions\\MULTIMEDIA\\PICTS\\";
-const char* const kEntries[] = {"はい", "いいえ"};
 const char* const kWords[] = {"yes", "no"};
 
 // Plain concatenation on purpose: an empty or odd RegPath goes to the shell
@@ -54,12 +53,8 @@ bool SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPa
 }
 
 void SetCmbRegImage(IComboBox& cmb, bool enabled, const std::string& value) {
-    cmb.Clear();
-    for (const char* entry : kEntries) cmb.AddItem(entry);
-    // An entry is selected by its exact text; an unknown word selects none.
-    const int16_t index = IndexOfWord(value);
-    if (index >= 0) cmb.SetText(kEntries[index]);
-    cmb.SetEnabled(enabled);
+    // An unknown word selects no entry.
+    FillList(cmb, {"はい", "いいえ"}, IndexOfWord(value), enabled);
 }
 
 }  // namespace vantrel::image

@@ -5,7 +5,6 @@ namespace vantrel::script {
 namespace {
 
 const std::string kZone = std::string("HKCU\\") + kZoneKey + "\\";
-const char* const kEntries[] = {"ダイアログを表示", "無効にする", "有効にする"};
 constexpr int32_t kPolicies[] = {1, 3, 0};
 
 }  // namespace
@@ -41,11 +40,7 @@ bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {
 }
 
 void SetCmbRegJS_Switch(IComboBox& cmb, bool enabled, const std::string& value) {
-    cmb.Clear();
-    for (const char* entry : kEntries) cmb.AddItem(entry);
-    const int16_t index = IndexOfPolicy(value);
-    if (index >= 0) cmb.SetText(kEntries[index]);
-    cmb.SetEnabled(enabled);
+    FillList(cmb, {"ダイアログを表示", "無効にする", "有効にする"}, IndexOfPolicy(value), enabled);
 }
 
 }  // namespace vantrel::script

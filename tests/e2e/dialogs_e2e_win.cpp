@@ -20,21 +20,10 @@ namespace ver = vantrel::ver_design;
 
 const std::wstring kLnk = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VantrelV1_0.lnk";
 
-class DialogsE2E : public ::testing::Test {
+class DialogsE2E : public ProgramCase {
 protected:
-    void SetUp() override {
-        ResetCase();
-        ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(main = app.WaitMain());
-    }
-    void TearDown() override { ResetCase(); }
-
-    HWND OpenSetting() {
-        return ChooseMainMenuItem(main, 1) ? app.WaitWindow(setting::kClassName, W(setting::kTitle).c_str()) : nullptr;
-    }
-    HWND OpenAbout() {
-        return ChooseMainMenuItem(main, 3) ? app.WaitWindow(ver::kClassName, W(ver::kTitle).c_str()) : nullptr;
-    }
+    HWND OpenSetting() { return Open(1, setting::kClassName, setting::kTitle); }
+    HWND OpenAbout() { return Open(3, ver::kClassName, ver::kTitle); }
     // Posted after the user's input, a close is handled after it too: once the
     // dialog is gone, everything before it has been done.
     bool CloseAfterInput(HWND dialog) {
@@ -52,9 +41,6 @@ protected:
     }
     bool Checked(HWND dialog, int id) { return SendMessageW(Child(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(HWND dialog, int id) { return IsWindowEnabled(Child(dialog, id)) != FALSE; }
-
-    App app;
-    HWND main = nullptr;
 };
 
 TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALabel) {

@@ -493,4 +493,14 @@ void PressOk(const MsgBox& box) {
         if (ClassOf(c) == L"Button" && IsWindowVisible(c)) PostMessageW(c, BM_CLICK, 0, 0);
 }
 
+void ProgramCase::SetUp() {
+    ResetCase();
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(main = app.WaitMain());
+}
+
+HWND ProgramCase::Open(int item, const wchar_t* cls, const char* title) {
+    return ChooseMainMenuItem(main, item) ? app.WaitWindow(cls, W(title).c_str()) : nullptr;
+}
+
 }  // namespace e2e

@@ -4,6 +4,7 @@
 // open a modal window is posted, never sent.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -138,5 +139,17 @@ struct MsgBox {
 // The next message box of process pid, read once it has painted its icon.
 MsgBox WaitMsgBox(DWORD pid, int timeoutMs = kTimeoutMs);
 void PressOk(const MsgBox& box);
+
+// A case that begins with the program's main window up and ends with
+// everything cleared away.
+class ProgramCase : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { ResetCase(); }
+    // Takes item `item` of the popup menu; the window of that class and title it opens.
+    HWND Open(int item, const wchar_t* cls, const char* title);
+    App app;
+    HWND main = nullptr;
+};
 
 }  // namespace e2e
