@@ -62,7 +62,7 @@ void Shot(HWND h, const wchar_t* name) {
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sync(h);
     Sleep(150);  // the X server shows the new pixels a moment after they are drawn
-    EXPECT_TRUE(SaveScreenBmp(ScreenRect(h), g_dir + L"\\" + name + L".bmp")) << U8(name);
+    EXPECT_TRUE(SaveScreenBmp(ScreenRect(h), g_dir + L"\\" + name + L".bmp")) << name;
 }
 
 // The program is blocked in its change broadcast with the wait panel drawn:

@@ -44,13 +44,9 @@ protected:
 };
 
 TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALabel) {
-    const int labels[] = {vantrel::main_design::kLblShowImage, vantrel::main_design::kLblScriptExecute};
-    std::vector<POINT> spots = {POINT{2, 2}};  // above the script label, left of the other
-    for (int id : labels) {
-        RECT r = ScreenRect(Child(main, id));
-        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-        spots.push_back(POINT{r.left + 3, r.bottom - 3});
-    }
+    // At 96 DPI: the background above the script label and left of the other,
+    // then over 画像の表示 and over スクリプトの実行.
+    const POINT spots[] = {{2, 2}, {30, 10}, {5, 30}};
     for (POINT at : spots) {
         Click(main, at, WM_RBUTTONDOWN);
         HWND menu = WaitPopupMenu();
@@ -101,7 +97,7 @@ TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
     ClickButton(dialog, setting::kCmdOk);
     MsgBox box = WaitMsgBox(app.pid());
     EXPECT_EQ(box.title, W("エラー"));
-    EXPECT_EQ(box.text.rfind(L"-2147467263:", 0), 0u) << U8(box.text);  // E_NOTIMPL
+    EXPECT_EQ(box.text.rfind(L"-2147467263:", 0), 0u) << box.text;  // E_NOTIMPL
     EXPECT_EQ(box.icon, MsgBox::Icon::Hand);
     EXPECT_EQ(box.buttons, 1);
     PressOk(box);
@@ -162,7 +158,7 @@ TEST_F(DialogsE2E, EveryWindowLaysItselfOutAgainAtTheDpiOfAnotherMonitor) {
         const auto ink = [&] {
             RECT r = ScreenRect(label);
             if (which == 0) r.right = ScreenRect(Child(main, vantrel::main_design::kCmbRegJS_Switch)).left;
-            return InkWidth(r);
+            return InkOnScreen(r).width;
         };
         const RECT outer = ScreenRect(window);
         const std::vector<RECT> at96 = ControlBoxes(window);
@@ -177,10 +173,10 @@ TEST_F(DialogsE2E, EveryWindowLaysItselfOutAgainAtTheDpiOfAnotherMonitor) {
         const std::vector<RECT> at144 = ControlBoxes(window);
         ASSERT_EQ(at144.size(), at96.size());
         for (size_t i = 0; i < at96.size(); ++i) {
-            EXPECT_NEAR(at144[i].left, at96[i].left * 1.5, 1) << "control " << i;
-            EXPECT_NEAR(at144[i].top, at96[i].top * 1.5, 1) << "control " << i;
-            EXPECT_NEAR(at144[i].right - at144[i].left, (at96[i].right - at96[i].left) * 1.5, 1) << "control " << i;
-            EXPECT_NEAR(at144[i].bottom - at144[i].top, (at96[i].bottom - at96[i].top) * 1.5, 1) << "control " << i;
+            const RECT &a = at96[i], &b = at144[i];  // each edge and size 1.5 times, within a pixel
+            for (auto [was, now] : {std::pair{a.left, b.left}, {a.top, b.top}, {a.right - a.left, b.right - b.left},
+                                    {a.bottom - a.top, b.bottom - b.top}})
+                EXPECT_NEAR(now, was * 1.5, 1) << "control " << i;
         }
         Sync(window);
         PumpFor(200);
@@ -258,7 +254,7 @@ TEST_F(DialogsE2E, HelpAsksTheViewerForTheFileBesideTheProgram) {
     CreateDirectoryW(other.c_str(), nullptr);
     ASSERT_TRUE(CopyFileW(exe.c_str(), (other + L"\\VantrelV1_0.exe").c_str(), FALSE));
     for (const std::wstring& folder : {exe.substr(0, exe.find_last_of(L'\\')), other}) {
-        SCOPED_TRACE(U8(folder));
+        SCOPED_TRACE(::testing::Message() << folder);
         App copy;
         if (folder == other) {
             ResetCase();
@@ -278,11 +274,11 @@ TEST_F(DialogsE2E, HelpAsksTheViewerForTheFileBesideTheProgram) {
         const size_t from = text.find(L":\\") - 1, to = text.find(L".hlp") + 4;
         const std::wstring asked = text.substr(from, to - from);
         const std::wstring asked_folder = asked.substr(0, asked.find_last_of(L'\\'));
-        EXPECT_EQ(asked.substr(asked.find_last_of(L'\\')), L"\\VantrelV1_0.hlp") << U8(text);
+        EXPECT_EQ(asked.substr(asked.find_last_of(L'\\')), L"\\VantrelV1_0.hlp") << text;
         wchar_t full[MAX_PATH] = {};
         GetLongPathNameW(asked_folder.c_str(), full, MAX_PATH);
-        EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << U8(asked) << " is not beside the program";
-        EXPECT_EQ(asked.find(L'?'), std::wstring::npos) << U8(asked);
+        EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << asked << " is not beside the program";
+        EXPECT_EQ(asked.find(L'?'), std::wstring::npos) << asked;
         ClickButton(box, IDNO);
         EXPECT_TRUE(Sync(main)) << "the program goes on after the help viewer";
     }

@@ -13,10 +13,9 @@ namespace {
 
 std::wstring Dir(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
 
-LRESULT SendTimeout(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
+LRESULT SendTimeout(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
-    const LRESULT r = SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
-    if (ok) *ok = r != 0;
+    SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
     return static_cast<LRESULT>(result);
 }
 
@@ -102,12 +101,6 @@ std::wstring W(const char* utf8) {
     return w;
 }
 
-std::string U8(const std::wstring& w) {
-    std::string s(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], static_cast<int>(s.size()), nullptr, nullptr);
-    s.pop_back();
-    return s;
-}
 
 // ---- registry -------------------------------------------------------------------
 
@@ -143,7 +136,7 @@ RegVal ReadReg(HKEY root, const std::wstring& key, const std::wstring& name) {
 
 void WriteReg(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const std::vector<BYTE>& data) {
     const LONG rc = RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data.data(), static_cast<DWORD>(data.size()));
-    if (rc != ERROR_SUCCESS) ADD_FAILURE() << "cannot write " << U8(key + L"\\" + name) << " (error " << rc << ")";
+    if (rc != ERROR_SUCCESS) ADD_FAILURE() << "cannot write " << (key + L"\\" + name) << " (error " << rc << ")";
 }
 
 void WriteRegSz(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
@@ -159,14 +152,12 @@ void WriteRegDword(HKEY root, const std::wstring& key, const std::wstring& name,
 void DeleteRegValue(HKEY root, const std::wstring& key, const std::wstring& name) {
     const LONG rc = RegDeleteKeyValueW(root, key.c_str(), name.c_str());
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-        ADD_FAILURE() << "cannot delete " << U8(key + L"\\" + name) << " (error " << rc << ")";
+        ADD_FAILURE() << "cannot delete " << (key + L"\\" + name) << " (error " << rc << ")";
 }
 
 void ResetCase() {
     TerminateNamed(L"VantrelV1_0.exe");
     TerminateNamed(L"winhlp32.exe");
-    for (HWND h : TopWindows(0, L"IEFrame", nullptr)) PostMessageW(h, WM_CLOSE, 0, 0);
-    WaitUntil("browser windows of an earlier case to close", [] { return TopWindows(0, L"IEFrame", nullptr).empty(); });
     TerminateNamed(L"iexplore.exe");
 
     const std::wstring picts = L"Software\\Microsoft\\Internet Explorer\\AdvancedOptions\\MULTIMEDIA\\PICTS";
@@ -195,7 +186,7 @@ bool App::Start(const std::wstring& exe, bool suspended) {
     si.cb = sizeof si;
     if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0, nullptr,
                         Dir(exe).c_str(), &si, &pi_)) {
-        ADD_FAILURE() << "cannot start " << U8(exe) << " (error " << GetLastError() << ")";
+        ADD_FAILURE() << "cannot start " << exe << " (error " << GetLastError() << ")";
         return false;
     }
     return true;
@@ -219,7 +210,7 @@ void App::Kill() {
 
 HWND App::WaitWindow(const wchar_t* cls, const wchar_t* title, int timeoutMs) const {
     HWND found = nullptr;
-    const std::string what = "a window \"" + U8(title ? title : L"*") + "\" of the program";
+    const std::string what = "a window of the program";
     WaitUntil(what.c_str(), [&] {
         const auto all = TopWindows(pi_.dwProcessId, cls, title);
         found = all.empty() ? nullptr : all.front();
@@ -312,26 +303,23 @@ RECT ScreenRect(HWND h) {
     return r;
 }
 
-int DarkPixelsOnScreen(const RECT& r) {
+Ink InkOnScreen(const RECT& r) {
     const std::vector<DWORD> px = Grab(r);
-    return static_cast<int>(std::count_if(px.begin(), px.end(), [](DWORD v) {
-        return (v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF) < 3 * 80;
-    }));
+    const int w = r.right - r.left;
+    Ink ink;
+    int from = w, to = -1;
+    for (size_t i = 0; i < px.size(); ++i) {
+        const DWORD v = px[i];
+        if ((v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF) >= 3 * 80) continue;
+        ++ink.pixels;
+        from = std::min(from, static_cast<int>(i % w));
+        to = std::max(to, static_cast<int>(i % w));
+    }
+    ink.width = to - from + 1;
+    return ink;
 }
 
 // ---- controls and input ----------------------------------------------------------------
-
-std::vector<std::wstring> ComboItems(HWND combo) {
-    std::vector<std::wstring> items;
-    const LRESULT n = SendTimeout(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-        std::wstring buf(256, L'\0');
-        const LRESULT got = SendTimeout(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&buf[0]));
-        buf.resize(static_cast<size_t>(std::max<LRESULT>(0, got)));
-        items.push_back(buf);
-    }
-    return items;
-}
 
 int ComboSel(HWND combo) { return static_cast<int>(SendTimeout(combo, CB_GETCURSEL, 0, 0)); }
 
@@ -421,19 +409,6 @@ bool SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
     CloseHandle(p);
     if (!ok) ADD_FAILURE() << "cannot send WM_DPICHANGED to the program";
     return ok;
-}
-
-int InkWidth(const RECT& r) {
-    const std::vector<DWORD> px = Grab(r);
-    const int w = r.right - r.left;
-    int from = w, to = -1;
-    for (size_t i = 0; i < px.size(); ++i) {
-        const DWORD v = px[i];
-        if ((v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF) >= 3 * 128) continue;
-        from = std::min(from, static_cast<int>(i % w));
-        to = std::max(to, static_cast<int>(i % w));
-    }
-    return to - from + 1;
 }
 
 // ---- the probe ------------------------------------------------------------------------

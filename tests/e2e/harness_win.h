@@ -17,7 +17,6 @@ constexpr int kTimeoutMs = 10000;
 // VantrelV1_0.exe beside the driver.
 std::wstring ExePath();
 std::wstring W(const char* utf8);
-std::string U8(const std::wstring& w);
 
 // ---- registry -------------------------------------------------------------
 extern const wchar_t* const kMainKey;   // HKCU ...\Internet Explorer\Main
@@ -83,10 +82,13 @@ HWND MakeTopLevelWindow(const wchar_t* cls, WNDPROC proc, const wchar_t* title);
 std::wstring Text(HWND h);  // WM_GETTEXT, for child controls too
 HWND Child(HWND parent, int id);
 RECT ScreenRect(HWND h);
-int DarkPixelsOnScreen(const RECT& r);
+// The dark pixels (text, lines) on screen in a rectangle, and their horizontal extent.
+struct Ink {
+    int pixels = 0, width = 0;
+};
+Ink InkOnScreen(const RECT& r);
 
 // ---- controls and input (posted, never blocking) ------------------------------------
-std::vector<std::wstring> ComboItems(HWND combo);
 int ComboSel(HWND combo);
 // As a user picks with the mouse: opens the list, clicks the entry in it.
 void PickComboItem(HWND combo, int index);
@@ -127,8 +129,6 @@ private:
 // Sends WM_DPICHANGED as the system does when `window` moves to a monitor of
 // `dpi`, with the rectangle the system suggests.
 bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
-// The horizontal extent of the dark pixels (text) on screen in a rectangle.
-int InkWidth(const RECT& r);
 
 struct MsgBox {
     HWND hwnd = nullptr;

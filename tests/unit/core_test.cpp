@@ -95,14 +95,6 @@ TEST(FailedCall, NumberAndDescription) {
     }
 }
 
-TEST(FailedCall, TrimKeepsAllButTheTrailingBreakAndBlanks) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"File not found.\r\n", "File not found."}, {"a\r\nb \t\r\n\r\n", "a\r\nb"},
-        {"  leading kept", "  leading kept"},       {"\r\n", ""},
-        {"", ""}};
-    for (const auto& [in, out] : rows) EXPECT_EQ(TrimMessage(in), out);
-}
-
 // What the last-resort box says for an exception nobody trapped.
 TEST(UnexpectedError, BoxText) {
     const std::pair<std::exception_ptr, std::string> rows[] = {
