@@ -101,7 +101,7 @@ TEST_F(Screens, MainWindowWaitPanelAndMenu) {
     RECT both{}, m = ScreenRect(main), p = ScreenRect(menu);
     UnionRect(&both, &m, &p);
     EXPECT_TRUE(SaveScreenBmp(both, g_dir + L"\\popup-menu.bmp"));
-    PostKey(menu, VK_ESCAPE);
+    CloseMenu(menu);
 }
 
 TEST_F(Screens, DialogsAndTheirBoxes) {

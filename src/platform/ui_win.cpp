@@ -160,6 +160,14 @@ bool Clipped(const WindowDesign& design, const ControlDesign& c) {
     return false;
 }
 
+// Left, top, width and height at `dpi`; a list's box is its field, and the
+// open list hangs below it.
+PixelBox PlaceOf(const ControlDesign& c, int dpi) {
+    PixelBox b = ToPixels(c.box, dpi);
+    if (c.kind == ControlKind::List) b.height += TwipsToPixels(c.openHeight, dpi);
+    return b;
+}
+
 }  // namespace
 
 void Controls::Create(HWND window, const WindowDesign& design, int dpi) {
@@ -172,11 +180,13 @@ void Controls::Create(HWND window, const WindowDesign& design, int dpi) {
         // the arrow keys never wander out of it.
         const bool group = !previous || previous->kind != c.kind || previous->parent != c.parent;
         HWND parent = c.parent ? (*this)[c.parent] : window;
+        const PixelBox r = PlaceOf(c, dpi);
         HWND h = CreateWindowExW(c.kind == ControlKind::Panel ? WS_EX_STATICEDGE : 0, k.cls,
                                  c.caption ? Widen(c.caption).c_str() : L"",
                                  WS_CHILD | WS_VISIBLE | k.style | (group ? WS_GROUP : 0) |
                                      (Clipped(design, c) ? WS_CLIPSIBLINGS : 0),
-                                 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+                                 r.left, r.top, r.width, r.height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
         if (!h) RaiseLastError();
         hwnds_.push_back(h);
         previous = &c;
@@ -186,19 +196,30 @@ void Controls::Create(HWND window, const WindowDesign& design, int dpi) {
     for (size_t i = hwnds_.size(); i-- > 0;)
         if (design.controls[i].kind == ControlKind::List)
             SetWindowPos(hwnds_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Layout(dpi);
+    SetFonts(dpi, false);
 }
 
 void Controls::Layout(int dpi) {
-    std::vector<Font> fonts;
+    for (size_t i = 0; i < hwnds_.size(); ++i) {
+        const PixelBox r = PlaceOf(design_->controls[i], dpi);
+        SetWindowPos(hwnds_[i], nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetFonts(dpi, true);
+}
+
+void Controls::SetFonts(int dpi, bool redraw) {
+    // One font per font of the design (the user-interface font for nullptr).
+    std::vector<std::pair<const FontDesign*, Font>> fonts;
+    const auto fontOf = [&](const FontDesign* f) {
+        for (const auto& [design, font] : fonts)
+            if (design == f) return font.get();
+        fonts.emplace_back(f, MakeFont(f, dpi));
+        return fonts.back().second.get();
+    };
     for (size_t i = 0; i < hwnds_.size(); ++i) {
         const ControlDesign& c = design_->controls[i];
-        const PixelBox b = ToPixels(c.box, dpi);
-        const int open = c.kind == ControlKind::List ? TwipsToPixels(c.openHeight, dpi) : 0;
-        SetWindowPos(hwnds_[i], nullptr, b.left, b.top, b.width, b.height + open, SWP_NOZORDER | SWP_NOACTIVATE);
-        fonts.push_back(MakeFont(c.font, dpi));
-        SendMessageW(hwnds_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts.back().get()), TRUE);
-        if (c.kind == ControlKind::List) FitListField(hwnds_[i], b.height);
+        SendMessageW(hwnds_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(c.font)), redraw);
+        if (c.kind == ControlKind::List) FitListField(hwnds_[i], ToPixels(c.box, dpi).height);
     }
     // The controls have their new fonts; the old ones may go.
     fonts_ = std::move(fonts);

@@ -62,9 +62,11 @@ public:
     LRESULT Colour(HDC dc, HWND control) const;
 
 private:
+    void SetFonts(int dpi, bool redraw);
+
     const WindowDesign* design_ = nullptr;
     std::vector<HWND> hwnds_;  // in table order
-    std::vector<Font> fonts_;  // one per table entry; the user-interface font where it has none
+    std::vector<std::pair<const FontDesign*, Font>> fonts_;
 };
 
 // One window of the program: `this` travels in CreateWindowEx's lpParam and is

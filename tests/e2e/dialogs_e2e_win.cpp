@@ -39,8 +39,13 @@ protected:
             PostKey(Child(dialog, id), VK_ESCAPE);
         }
     }
-    bool Checked(HWND dialog, int id) { return SendMessageW(Child(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    bool Enabled(HWND dialog, int id) { return IsWindowEnabled(Child(dialog, id)) != FALSE; }
+    // Create: enabled, selected; remove: enabled, selected; the hot-key note enabled.
+    std::vector<bool> Offer(HWND d) {
+        const auto on = [d](int id) { return SendMessageW(Child(d, id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+        const auto enabled = [d](int id) { return IsWindowEnabled(Child(d, id)) != FALSE; };
+        return {enabled(setting::kOptCreate), on(setting::kOptCreate), enabled(setting::kOptRemove),
+                on(setting::kOptRemove), enabled(setting::kLblInfo)};
+    }
 };
 
 TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALabel) {
@@ -55,8 +60,7 @@ TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALa
         ClientToScreen(main, &screen);
         EXPECT_NEAR(ScreenRect(menu).left, screen.x, 2);
         EXPECT_NEAR(ScreenRect(menu).top, screen.y, 2);
-        PostKey(menu, VK_ESCAPE);
-        ASSERT_TRUE(WaitUntil("the menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); }));
+        ASSERT_TRUE(CloseMenu(menu));
     }
     // Not on the press, only on the release; other buttons, and the lists, open nothing.
     PostMessageW(main, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
@@ -64,9 +68,7 @@ TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALa
     EXPECT_EQ(WaitPopupMenu(300), nullptr) << "the menu opened on the press";
     PostMessageW(main, WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
     HWND menu = WaitPopupMenu();
-    ASSERT_TRUE(menu);
-    PostKey(menu, VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil("the menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); }));
+    ASSERT_TRUE(menu && CloseMenu(menu));
     Click(main, spots[1], WM_LBUTTONDOWN);
     Click(main, spots[0], WM_MBUTTONDOWN);
     Click(Child(main, vantrel::main_design::kCmbRegImage), POINT{10, 5}, WM_RBUTTONDOWN);
@@ -98,19 +100,15 @@ TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
     // OK tries to create it, which Wine's shell refuses at the hot key.
     HWND dialog = OpenSetting();
     ASSERT_TRUE(dialog);
-    EXPECT_TRUE(Checked(dialog, setting::kOptCreate) && Enabled(dialog, setting::kOptCreate));
-    EXPECT_FALSE(Checked(dialog, setting::kOptRemove) || Enabled(dialog, setting::kOptRemove));
-    EXPECT_TRUE(Enabled(dialog, setting::kLblInfo));
+    EXPECT_EQ(Offer(dialog), (std::vector<bool>{true, true, false, false, true}));
     PressEnterAndEscape(dialog);
     ClickButton(dialog, setting::kCmdOk);
     MsgBox box = WaitMsgBox(app.pid());
-    EXPECT_EQ(box.title, W("エラー"));
     EXPECT_EQ(box.text.rfind(L"-2147467263:", 0), 0u) << box.text;  // E_NOTIMPL
     EXPECT_EQ(box.icon, MsgBox::Icon::Hand);
-    EXPECT_EQ(box.buttons, 1);
     PressOk(box);
     EXPECT_TRUE(WaitUntil("the dialog to close after the failed action", [dialog] { return !IsWindow(dialog); }));
-    EXPECT_FALSE(GetFileAttributesW(kLnk.c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(kLnk.c_str()), INVALID_FILE_ATTRIBUTES);
 
     // With a shortcut: the remove option; Cancel and the close box keep it, OK removes it.
     HANDLE f = CreateFileW(kLnk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -119,9 +117,7 @@ TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
         ASSERT_TRUE(WaitUntil("the main window to take input", [this] { return IsWindowEnabled(main) != FALSE; }));
         dialog = OpenSetting();
         ASSERT_TRUE(dialog);
-        EXPECT_TRUE(Checked(dialog, setting::kOptRemove) && Enabled(dialog, setting::kOptRemove));
-        EXPECT_FALSE(Checked(dialog, setting::kOptCreate) || Enabled(dialog, setting::kOptCreate));
-        EXPECT_FALSE(Enabled(dialog, setting::kLblInfo));
+        EXPECT_EQ(Offer(dialog), (std::vector<bool>{false, false, true, true, false}));
         // Enter would remove the shortcut here, were it taken for OK.
         if (attempt == 0) PressEnterAndEscape(dialog);
         if (attempt == 0) ClickButton(dialog, setting::kCmdCancel);
@@ -132,7 +128,6 @@ TEST_F(DialogsE2E, TheSettingsDialogOffersTheFittingActionAndCarriesItOut) {
         }
         ClickButton(dialog, setting::kCmdOk);
         box = WaitMsgBox(app.pid());
-        EXPECT_EQ(box.title, W("ショートカットを削除しました"));
         EXPECT_EQ(box.text, W("ショートカットを削除しました"));
         EXPECT_EQ(box.icon, MsgBox::Icon::Information);
         PressOk(box);
@@ -254,42 +249,34 @@ TEST_F(DialogsE2E, TheLinkOpensTheHomePageInOneNewBrowserWindow) {
 }
 
 // Without a help file Wine's help viewer asks where the file is, naming the
-// path it was given: the program's folder, one backslash, the file name. A
-// folder with a character outside the ANSI code page arrives in its short form.
+// path it was given. From a folder with a character outside the ANSI code
+// page that path must still lead to the program's folder: its short form.
 TEST_F(DialogsE2E, HelpAsksTheViewerForTheFileBesideTheProgram) {
-    const std::wstring exe = ExePath();
-    const std::wstring other = L"C:\\vantrel-\xD55C\xAE00";  // Hangul: not in code page 932
-    CreateDirectoryW(other.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(exe.c_str(), (other + L"\\VantrelV1_0.exe").c_str(), FALSE));
-    for (const std::wstring& folder : {exe.substr(0, exe.find_last_of(L'\\')), other}) {
-        SCOPED_TRACE(::testing::Message() << folder);
-        App copy;
-        if (folder == other) {
-            ResetCase();
-            ASSERT_TRUE(copy.Start(folder + L"\\VantrelV1_0.exe"));
-            ASSERT_TRUE(main = copy.WaitMain());
-        }
-        ASSERT_TRUE(ChooseMainMenuItem(main, 2));
-        HWND box = nullptr;
-        ASSERT_TRUE(WaitUntil("the help viewer's question", [&] {
-            for (HWND b : TopWindows(0, L"#32770", nullptr))
-                if (Text(GetDlgItem(b, 0xFFFF)).find(L".hlp") != std::wstring::npos) box = b;
-            return box != nullptr;
-        }, 20000));
-        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
-        // The viewer quotes the path in the locale's own way: take it from
-        // its drive letter to the file's extension.
-        const size_t from = text.find(L":\\") - 1, to = text.find(L".hlp") + 4;
-        const std::wstring asked = text.substr(from, to - from);
-        const std::wstring asked_folder = asked.substr(0, asked.find_last_of(L'\\'));
-        EXPECT_EQ(asked.substr(asked.find_last_of(L'\\')), L"\\VantrelV1_0.hlp") << text;
-        wchar_t full[MAX_PATH] = {};
-        GetLongPathNameW(asked_folder.c_str(), full, MAX_PATH);
-        EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << asked << " is not beside the program";
-        EXPECT_EQ(asked.find(L'?'), std::wstring::npos) << asked;
-        ClickButton(box, IDNO);
-        EXPECT_TRUE(Sync(main)) << "the program goes on after the help viewer";
-    }
+    const std::wstring folder = L"C:\\vantrel-\xD55C\xAE00";  // Hangul: not in code page 932
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(ExePath().c_str(), (folder + L"\\VantrelV1_0.exe").c_str(), FALSE));
+    ResetCase();
+    App copy;
+    ASSERT_TRUE(copy.Start(folder + L"\\VantrelV1_0.exe"));
+    ASSERT_TRUE(main = copy.WaitMain());
+    ASSERT_TRUE(ChooseMainMenuItem(main, 2));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil("the help viewer's question", [&] {
+        for (HWND b : TopWindows(0, L"#32770", nullptr))
+            if (Text(GetDlgItem(b, 0xFFFF)).find(L".hlp") != std::wstring::npos) box = b;
+        return box != nullptr;
+    }, 20000));
+    // The viewer quotes the path in the locale's own way: take it from its
+    // drive letter to the file's extension.
+    const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+    const size_t from = text.find(L":\\") - 1, to = text.find(L".hlp") + 4;
+    const std::wstring asked = text.substr(from, to - from), askedFolder = asked.substr(0, asked.find_last_of(L'\\'));
+    EXPECT_EQ(asked.substr(askedFolder.size()), L"\\VantrelV1_0.hlp") << text;
+    wchar_t full[MAX_PATH] = {};
+    GetLongPathNameW(askedFolder.c_str(), full, MAX_PATH);
+    EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << asked << " is not beside the program";
+    ClickButton(box, IDNO);
+    EXPECT_TRUE(Sync(main)) << "the program goes on after the help viewer";
 }
 
 }  // namespace

@@ -379,6 +379,11 @@ HWND WaitPopupMenu(int timeoutMs) {
     return menu;
 }
 
+bool CloseMenu(HWND menu) {
+    PostKey(menu, VK_ESCAPE);
+    return WaitUntil("the menu to close", [] { return TopWindows(0, L"#32768", nullptr).empty(); });
+}
+
 bool ChooseMainMenuItem(HWND mainWnd, int downs) {
     // The client area's bottom-left corner: no control covers it.
     RECT rc{};

@@ -97,6 +97,7 @@ void ClickButton(HWND dialog, int id);
 // A button press and release at a client point, the pointer moved there first.
 void Click(HWND h, POINT client, UINT downMsg);
 HWND WaitPopupMenu(int timeoutMs = kTimeoutMs);  // nullptr after the timeout, no failure
+bool CloseMenu(HWND menu);                       // with Escape
 // Right-clicks the main window's background and takes item `downs` of its
 // popup menu with the arrow keys: 設定 1, ヘルプ 2, about... 3.
 bool ChooseMainMenuItem(HWND mainWnd, int downs);
