@@ -270,9 +270,12 @@ void Window::Create(const WindowDesign& design, const Frame& frame) {
     if (!CreateWindowExW(frame.exStyle, design.className, Widen(design.title).c_str(), frame.style, frame.x, frame.y,
                          outer.cx, outer.cy, frame.owner, nullptr, inst, this))
         RaiseLastError();
-    // A dialog frame shows only an icon set on the window itself.
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(wc.hIcon));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(wc.hIconSm));
+    // A dialog frame shows only an icon set on the window itself; other
+    // frames take the class's, and setting it again costs start-up time.
+    if (frame.exStyle & WS_EX_DLGMODALFRAME) {
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(wc.hIcon));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(wc.hIconSm));
+    }
     controls_.Create(hwnd_, design, dpi_);
     // On a monitor of another scale than the primary one: that monitor's.
     if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
