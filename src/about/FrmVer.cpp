@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 
-
 namespace vantrel {
 
 void FrmVer::Form_Load() {
@@ -15,11 +14,8 @@ void FrmVer::Form_Activate() {
 }
 
 void FrmVer::CmdOk_Click() {
-    try {
-        view_.Unload();
-    } catch (const TrappedError&) {
-        // Closing the about box has nothing worth reporting.
-    }
+    // Closing the about box has nothing worth reporting.
+    Ignoring([this] { view_.Unload(); });
 }
 
 void FrmVer::Form_Unload() {
@@ -36,27 +32,15 @@ void FrmVer::lblURL_Click() {
 // gets no browser window.
 void FrmVer::OpenHomePage() {
     intptr_t ieFrame = 0;
-    try {
-        ieFrame = p_.api.FindWindowA(std::string("IEFrame"), std::nullopt);
-    } catch (const TrappedError&) {
-    }
+    Ignoring([&] { ieFrame = p_.api.FindWindowA(std::string("IEFrame"), std::nullopt); });
     // An open browser is left alone: not reused, not brought forward.
     if (ieFrame != 0) return;
 
     std::unique_ptr<IBrowser> browser;
-    try {
-        browser = p_.objects.CreateBrowser();
-    } catch (const TrappedError&) {
-    }
+    Ignoring([&] { browser = p_.objects.CreateBrowser(); });
     if (!browser) return;  // the remaining steps would only fail on no object
-    try {
-        browser->SetVisible(true);
-    } catch (const TrappedError&) {
-    }
-    try {
-        browser->Navigate(kHomePageUrl);
-    } catch (const TrappedError&) {
-    }
+    Ignoring([&] { browser->SetVisible(true); });
+    Ignoring([&] { browser->Navigate(kHomePageUrl); });
     // The browser stays open; only our reference to it goes.
     browser.reset();
 }

@@ -110,10 +110,7 @@ void frmMain::PickDone() {
 
 void frmMain::Form_Unload(bool& /*cancel*/) {
     // Releasing is all there is to do, and nothing may stop the unload.
-    try {
-        objShell.reset();
-    } catch (...) {
-    }
+    Ignoring([this] { objShell.reset(); });
 }
 
 void frmMain::Form_Resize() {
@@ -121,19 +118,10 @@ void frmMain::Form_Resize() {
     // being restored. A failing minimized query counts as "not minimized",
     // so the size is still put back.
     bool minimized = false;
-    try {
-        minimized = view_.Minimized();
-    } catch (const std::exception&) {
-    }
+    Ignoring([this, &minimized] { minimized = view_.Minimized(); });
     if (minimized) return;
-    try {
-        view_.SetWidth(lngFormWidth);
-    } catch (const std::exception&) {
-    }
-    try {
-        view_.SetHeight(lngFormHeight);
-    } catch (const std::exception&) {
-    }
+    Ignoring([this] { view_.SetWidth(lngFormWidth); });
+    Ignoring([this] { view_.SetHeight(lngFormHeight); });
 }
 
 // ---- picks ------------------------------------------------------------------------

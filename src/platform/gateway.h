@@ -151,6 +151,14 @@ bool ReadTrapped(IMessageBox& box, F&& op) {
         throw ProgramEnd{};
     }
 }
+// A step whose failure is ignored: the next step runs all the same.
+template <class F>
+void Ignoring(F&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
 template <class F>
 bool WriteTrapped(IMessageBox& box, F&& op) {
     try {
