@@ -29,11 +29,33 @@ wine_setup_env() {
   export LOCPATH="$locdir"
   export LANG=ja_JP.UTF-8
   unset LC_ALL LANGUAGE
-  export WINEARCH=win32
+  wine_pick_build
   # Without these overrides wineboot offers Mono and Gecko installs, which
   # block a headless, offline machine.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG=-all
+}
+
+# Which build the Wine runs take (VANTREL_WIN_DIR) and the prefix kind for it.
+# The program as users get it is 32-bit, and runs so wherever the kernel runs
+# 32-bit code. A kernel with its 32-bit emulation switched off cannot run
+# Wine's 32-bit side at all ("Exec format error"): there the runs take the
+# x86-64 build of the same sources in a 64-bit prefix, and Debian's wine
+# wrapper, which picks the 32-bit loader whenever it is installed, is passed
+# over for the 64-bit one.
+wine_can_run_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+wine_pick_build() {
+  if wine_can_run_32bit; then
+    export WINEARCH=win32 VANTREL_WIN_DIR="$VANTREL_BUILD_DIR/win"
+    return 0
+  fi
+  export WINEARCH=win64 VANTREL_WIN_DIR="$VANTREL_BUILD_DIR/win64"
+  local bin="$VANTREL_BUILD_DIR/wine64-bin"
+  mkdir -p "$bin"
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+  chmod +x "$bin/wine"
+  ln -sf wine "$bin/wine-stable"
+  case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
 }
 
 # Starts a warm, persistent wineserver for prefix $1. The first wine call's
