@@ -28,8 +28,8 @@ void FrmVer::lblURL_Click() {
 }
 
 // Every step goes on after a failure of the one before, and nothing is shown:
-// the link is a convenience, and a machine without Internet Explorer simply
-// gets no browser window.
+// the link is a convenience. Where the browser's automation object is gone
+// (current Windows), the system's handler for the URL opens it instead.
 void FrmVer::OpenHomePage() {
     intptr_t ieFrame = 0;
     Ignoring([&] { ieFrame = p_.api.FindWindowA(std::string("IEFrame"), std::nullopt); });
@@ -38,7 +38,7 @@ void FrmVer::OpenHomePage() {
 
     std::unique_ptr<IBrowser> browser;
     Ignoring([&] { browser = p_.objects.CreateBrowser(); });
-    if (!browser) return;  // the remaining steps would only fail on no object
+    if (!browser) return Ignoring([this] { p_.host.OpenUrl(kHomePageUrl); });
     Ignoring([&] { browser->SetVisible(true); });
     Ignoring([&] { browser->Navigate(kHomePageUrl); });
     // The browser stays open; only our reference to it goes.

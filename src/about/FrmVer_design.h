@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "resources/version.h"
 
 namespace vantrel::ver_design {
 
@@ -32,7 +33,7 @@ constexpr uint32_t kPurple = Rgb(128, 0, 128);
 inline constexpr ControlDesign kControls[] = {
     {kLabel1, ControlKind::Label, "Vantrel", {2040, 960, 1575, 375}, &kTitleFont, Rgb(0, 0, 192)},
     {kCmdOk, ControlKind::Button, "OK", {3720, 2640, 1215, 495}, &kButtonFont},
-    {kLabel3, ControlKind::Label, "Ver.1.0", {3840, 1080, 1215, 255}, &kVersionFont},
+    {kLabel3, ControlKind::Label, VANTREL_VERSION_SHORT, {3840, 1080, 1215, 255}, &kVersionFont},
     {kLabel4, ControlKind::Label, "インターネットエクスプローラ", {240, 240, 5055, 375}, &kLineFont, kPurple},
     {kLblURL, ControlKind::Link, "lblURL", {480, 2160, 4455, 255}, &kLinkFont, Rgb(0, 0, 255)},
     {kLabel5, ControlKind::Label, "簡単設定ソフト", {240, 480, 4695, 375}, &kLineFont, kPurple},

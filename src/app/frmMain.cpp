@@ -39,38 +39,50 @@ void frmMain::Form_Load() {
 
         // The window still has its design size here; this is the size the
         // resize rule restores for the whole run.
-        lngFormWidth = CLng(view_.Width());
-        lngFormHeight = CLng(view_.Height());
+        lngFormWidth = loadWidth_ = CLng(view_.Width());
+        lngFormHeight = loadHeight_ = CLng(view_.Height());
+        loadDpi_ = view_.Dpi();
 
         view_.SetWaitVisible(false);
 
         objShell = p_.objects.CreateScriptShell();
 
-        // The read operations show their own box and end the program, so
-        // past each of them the flag is true; it still drives the lists'
-        // enabled state so that the lists never outrun the reads.
-        std::string s;
-        const bool f1 = script::GetRegJS_Switch(*objShell, p_.msgbox, s);
-        script::SetCmbRegJS_Switch(view_.cmbRegJS_Switch(), f1, s);
+        // The read operations show their own box and end the program: a
+        // list is only filled with what was read.
+        script::SetCmbRegJS_Switch(view_.cmbRegJS_Switch(), true, script::GetRegJS_Switch(*objShell, p_.msgbox));
 
-        const bool f2 = image::GetRegImageValues(*objShell, p_.msgbox);
-        std::string p, v;
-        const bool f3 = image::GetRegImage(*objShell, p_.msgbox, p, v);
+        image::GetRegImageValues(*objShell, p_.msgbox);
+        const image::Switch sw = image::GetRegImage(*objShell, p_.msgbox);
         // Before the fill: should the list ever report its preselection as a
         // pick, that write must already go to this key.
-        strRegPath = p;
-        image::SetCmbRegImage(view_.cmbRegImage(), f2 && f3, v);
+        strRegPath = sw.regPath;
+        image::SetCmbRegImage(view_.cmbRegImage(), true, sw.value);
+
+        // A policy may fix the script setting; its reads never end anything.
+        (void)ShowScriptPolicy();
     } catch (const TrappedError& e) {
-        if (e.Number() == kErrCannotCreate.number)
-            p_.msgbox.Show(kNoWshText, kNoWshTitle, MsgIcon::Critical);
-        else
-            ShowError(p_.msgbox, e);
+        ShowShellError(p_.msgbox, e);
         bool cancel = false;
         Form_Unload(cancel);
         throw ProgramEnd{};
     }
-    // From here on the lists follow changes made elsewhere.
-    watching_ = p_.watch.Watch({strRegPath, script::kZoneKey}, [this] { Registry_Change(); });
+    // From here on the lists follow changes made elsewhere, policies included.
+    watching_ = p_.watch.Watch({"HKCU\\" + strRegPath, script::kZoneKey, script::kUserPolicyKey,
+                                script::kMachinePolicyKey, script::kMachinePolicySettingsKey, script::kMachineZoneKey},
+                               [this] { Registry_Change(); });
+}
+
+bool frmMain::ShowScriptPolicy() {
+    const script::InEffect e = script::ValueInEffect(script::ReadSources(*objShell));
+    IComboBox& list = view_.cmbRegJS_Switch();
+    if (e.managed && (!managed_ || list.ListIndex() != e.index)) list.SetListIndex(e.index);
+    if (e.managed != managed_) {
+        // Greyed, and saying why: a pick would write a value with no effect.
+        list.SetEnabled(!e.managed);
+        list.SetToolTip(e.managed ? script::kManagedTip : "");
+        managed_ = e.managed;
+    }
+    return e.managed;
 }
 
 void frmMain::Form_Activate() {
@@ -93,10 +105,11 @@ void frmMain::ShowRegistryValues() {
         }
     };
     const int16_t img = index([this] { return image::ReadSwitch(*objShell, strRegPath); }, image::IndexOfWord);
-    const int16_t js = index([this] { return script::ReadPolicy(*objShell); }, script::IndexOfPolicy);
     // The program's own writes come back here too: a list that already shows
     // the value is left alone, so it does not flicker. Selecting is no pick.
     if (view_.cmbRegImage().ListIndex() != img) view_.cmbRegImage().SetListIndex(img);
+    if (ShowScriptPolicy()) return;
+    const int16_t js = index([this] { return script::ReadPolicy(*objShell); }, script::IndexOfPolicy);
     if (view_.cmbRegJS_Switch().ListIndex() != js) view_.cmbRegJS_Switch().SetListIndex(js);
 }
 
@@ -111,6 +124,22 @@ void frmMain::PickDone() {
 void frmMain::Form_Unload(bool& /*cancel*/) {
     // Releasing is all there is to do, and nothing may stop the unload.
     Ignoring([this] { objShell.reset(); });
+}
+
+void frmMain::Form_DpiChanged() {
+    // The system's suggestion is the size from now on: its frame need not
+    // scale as the client area does. Back at the load DPI the first size
+    // comes back exactly.
+    Ignoring([this] {
+        if (view_.Dpi() == loadDpi_) {
+            lngFormWidth = loadWidth_;
+            lngFormHeight = loadHeight_;
+            Form_Resize();
+        } else {
+            lngFormWidth = CLng(view_.Width());
+            lngFormHeight = CLng(view_.Height());
+        }
+    });
 }
 
 void frmMain::Form_Resize() {
@@ -153,6 +182,10 @@ void frmMain::cmbRegImage_Click() {
 }
 
 void frmMain::cmbRegJS_Switch_Click() {
+    // Under a policy the write would have no effect. The greyed list still
+    // moves on keys sent to it, so it is put back to the value in effect;
+    // a policy gone meanwhile leaves the pick to stand.
+    if (managed_ && ShowScriptPolicy()) return;
     picking_ = true;
     try {
         if (view_.cmbRegJS_Switch().ListIndex() != -1)

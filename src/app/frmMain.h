@@ -31,6 +31,8 @@ public:
     virtual void SetWidth(int32_t twips) = 0;
     virtual void SetHeight(int32_t twips) = 0;
     virtual bool Minimized() = 0;
+    // The dots per inch the window is laid out at.
+    virtual int Dpi() = 0;
 
     // The wait panel fraWait (with lblWait inside).
     virtual void MoveWait(int32_t leftTwips, int32_t topTwips) = 0;
@@ -59,6 +61,9 @@ public:
     void Form_Activate();
     // A watched key changed: each list shows what the registry holds now.
     void Registry_Change();
+    // The window has moved to a monitor of another scale and taken the outer
+    // size the system suggested for it there.
+    void Form_DpiChanged();
 
     void Form_MouseUp(int16_t button, int16_t shift, float x, float y);
     void lblShowImage_MouseUp(int16_t button, int16_t shift, float x, float y);
@@ -70,7 +75,7 @@ public:
     void cmbRegImage_Click();
     void cmbRegJS_Switch_Click();
 
-    // Window members, readable for the window layer and the tests.
+    // Window members, as the tests look at them.
     const IScriptShell* Shell() const { return objShell.get(); }
     const std::string& RegPath() const { return strRegPath; }
     int32_t FormWidth() const { return lngFormWidth; }
@@ -79,6 +84,8 @@ public:
 private:
     void OpenPopup(int16_t button);
     void ShowRegistryValues();
+    // Shows the script policy in effect when a policy fixes it; true then.
+    bool ShowScriptPolicy();
     void PickDone();
 
     IMainView& view_;
@@ -88,6 +95,11 @@ private:
     std::string strRegPath;
     int32_t lngFormWidth = 0;
     int32_t lngFormHeight = 0;
+    // The size recorded at load and its DPI: a move back to that DPI gets
+    // exactly this size again, whatever the rounding on the way.
+    int32_t loadWidth_ = 0, loadHeight_ = 0;
+    int loadDpi_ = 0;
+    bool managed_ = false;       // a policy fixes the script setting
     bool watching_ = false;      // the keys are watched; else activation reads again
     bool picking_ = false;       // a pick is being written
     bool changePending_ = false; // a change seen meanwhile, shown after the pick

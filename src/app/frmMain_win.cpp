@@ -1,5 +1,7 @@
 #include "app/frmMain_win.h"
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -41,24 +43,6 @@ void ComboBoxWin::AddItem(const std::string& text) {
     SendMessageW(h_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
-void ComboBoxWin::SetText(const std::string& text) {
-    // CB_SELECTSTRING and CB_FINDSTRINGEXACT fold case and match prefixes;
-    // the entry must be the one with exactly this text.
-    const std::wstring want = Widen(text);
-    const LRESULT count = SendMessageW(h_, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT len = SendMessageW(h_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (len == CB_ERR) continue;
-        std::vector<wchar_t> buf(static_cast<size_t>(len) + 1);
-        SendMessageW(h_, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf.data()));
-        if (want == buf.data()) {
-            SendMessageW(h_, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            return;
-        }
-    }
-    kErrTextReadOnly.Raise();
-}
-
 int16_t ComboBoxWin::ListIndex() {
     const LRESULT sel = SendMessageW(h_, CB_GETCURSEL, 0, 0);
     return sel == CB_ERR ? int16_t{-1} : static_cast<int16_t>(sel);
@@ -67,6 +51,39 @@ int16_t ComboBoxWin::ListIndex() {
 void ComboBoxWin::SetListIndex(int16_t index) { SendMessageW(h_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 void ComboBoxWin::SetEnabled(bool enabled) { EnableWindow(h_, enabled ? TRUE : FALSE); }
+
+void ComboBoxWin::SetToolTip(const std::string& text) {
+    tipText_ = text;
+    if (!tip_ && text.empty()) return;
+    if (!tip_) {
+        // Made only when first needed: most machines never show it, and the
+        // common controls' tool tips cost start-up time.
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                               0, 0, GetParent(h_), nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!tip_) return;
+    }
+    PlaceToolTip();
+}
+
+void ComboBoxWin::PlaceToolTip() {
+    if (!tip_) return;
+    // A disabled list gets no mouse messages: its window does, so the tool is
+    // the list's area of the window.
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = GetParent(h_);
+    ti.uId = reinterpret_cast<UINT_PTR>(h_);
+    SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (tipText_.empty()) return;
+    const std::wstring text = Widen(tipText_);
+    ti.uFlags = TTF_SUBCLASS;
+    ti.lpszText = const_cast<wchar_t*>(text.c_str());
+    GetWindowRect(h_, &ti.rect);
+    MapWindowPoints(nullptr, ti.hwnd, reinterpret_cast<POINT*>(&ti.rect), 2);
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
 
 // ---- MainWindow -----------------------------------------------------------------
 
@@ -96,7 +113,16 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Pick(static_cast<int>(wp));
         return 0;
     case WM_SIZE:
-        if (loaded_) form_.Form_Resize();
+        if (loaded_ && !movingDpi_) form_.Form_Resize();
+        return 0;
+    case WM_DPICHANGED:
+        // The window takes the suggested rectangle first; only then does the
+        // logic record it as the size to keep.
+        movingDpi_ = true;
+        Window::OnMessage(msg, wp, lp);
+        movingDpi_ = false;
+        cmbRegJS_Switch_.PlaceToolTip();
+        if (loaded_) form_.Form_DpiChanged();
         return 0;
     case WM_ACTIVATE:
         if (loaded_ && LOWORD(wp) != WA_INACTIVE) form_.Form_Activate();
@@ -178,19 +204,20 @@ void MainWindow::OnMouseUp(int16_t button, LPARAM lp) {
     const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     const auto twips = [&](int px) { return static_cast<float>(PixelsToTwips(px, dpi_)); };
     const int16_t shift = ShiftState();
-    // The labels let the mouse through to the window; tell them apart by
-    // where the pointer is.
-    for (int id : {ids::kLblShowImage, ids::kLblScriptExecute}) {
+    // The labels, and a greyed list, let the mouse through to the window;
+    // tell them apart by where the pointer is.
+    const auto boxOf = [&](int id) {
         RECT r;
         GetWindowRect(controls_[id], &r);
         MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
-        if (!PtInRect(&r, pt)) continue;
-        if (id == ids::kLblShowImage)
-            form_.lblShowImage_MouseUp(button, shift, twips(pt.x - r.left), twips(pt.y - r.top));
-        else
-            form_.lblScriptExecute_MouseUp(button, shift, twips(pt.x - r.left), twips(pt.y - r.top));
-        return;
-    }
+        return r;
+    };
+    for (int id : {ids::kCmbRegImage, ids::kCmbRegJS_Switch})
+        if (const RECT r = boxOf(id); PtInRect(&r, pt)) return;  // the lists open no menu
+    if (const RECT r = boxOf(ids::kLblShowImage); PtInRect(&r, pt))
+        return form_.lblShowImage_MouseUp(button, shift, twips(pt.x - r.left), twips(pt.y - r.top));
+    if (const RECT r = boxOf(ids::kLblScriptExecute); PtInRect(&r, pt))
+        return form_.lblScriptExecute_MouseUp(button, shift, twips(pt.x - r.left), twips(pt.y - r.top));
     form_.Form_MouseUp(button, shift, twips(pt.x), twips(pt.y));
 }
 

@@ -16,13 +16,17 @@ public:
     void Attach(HWND h) { h_ = h; }
     void Clear() override;
     void AddItem(const std::string& text) override;
-    void SetText(const std::string& text) override;
     int16_t ListIndex() override;
     void SetListIndex(int16_t index) override;
     void SetEnabled(bool enabled) override;
+    void SetToolTip(const std::string& text) override;
+    // Puts the tool tip's area back over the list after a new layout.
+    void PlaceToolTip();
 
 private:
     HWND h_ = nullptr;
+    HWND tip_ = nullptr;  // created at the first tool tip, owned by the window
+    std::string tipText_;
 };
 
 class MainWindow : public Window, public IMainView {
@@ -43,6 +47,7 @@ public:
     void SetWidth(int32_t twips) override;
     void SetHeight(int32_t twips) override;
     bool Minimized() override;
+    int Dpi() override { return dpi_; }
     void MoveWait(int32_t leftTwips, int32_t topTwips) override;
     void WaitToFront() override;
     void SetWaitVisible(bool visible) override;
@@ -72,6 +77,7 @@ private:
     Platform platform_;
     LoopWaits& waits_;
     bool loaded_ = false;  // resize events reach the logic only after Form_Load
+    bool movingDpi_ = false;  // taking the system's suggested size at a new DPI
     ComboBoxWin cmbRegImage_;
     ComboBoxWin cmbRegJS_Switch_;
     ListState imageList_;

@@ -18,22 +18,23 @@ public:
     virtual ~IComboBox() = default;
     virtual void Clear() = 0;
     virtual void AddItem(const std::string& text) = 0;
-    // Selects the entry whose text is exactly `text` (no prefix or case
-    // folding). Selecting from code is not a pick: no click is reported.
-    virtual void SetText(const std::string& text) = 0;
     // Selected entry, -1 for none.
     virtual int16_t ListIndex() = 0;
-    // Selects entry `index`, or none for -1; not a pick either.
+    // Selects entry `index`, or none for -1. Selecting from code is not a
+    // pick: no click is reported.
     virtual void SetListIndex(int16_t index) = 0;
     virtual void SetEnabled(bool enabled) = 0;
+    // A tool tip over the list, shown even while it is disabled; none for "".
+    virtual void SetToolTip(const std::string& text) = 0;
 };
 
-// Fills a list with `entries` and selects the one at `index` (none for -1)
-// by its exact text, as the program's fills do; then sets its enabled state.
+// Fills a list with `entries`, selects the one at `index` (none for -1) and
+// sets its enabled state. The entries' texts are all different, so the
+// entry at an index is the one whose text a stored value names.
 inline void FillList(IComboBox& list, std::initializer_list<const char*> entries, int16_t index, bool enabled) {
     list.Clear();
     for (const char* entry : entries) list.AddItem(entry);
-    if (index >= 0) list.SetText(entries.begin()[index]);
+    list.SetListIndex(index);
     list.SetEnabled(enabled);
 }
 

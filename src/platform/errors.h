@@ -51,7 +51,6 @@ inline constexpr ErrDef kErrFileNotFound{53, "ファイルが見つかりませ�
 inline constexpr ErrDef kErrPermissionDenied{70, "書き込みできません。"};
 inline constexpr ErrDef kErrPathAccess{75, "パス名が無効です。"};
 inline constexpr ErrDef kErrNoObject{91, "オブジェクト変数または With ブロック変数が設定されていません。"};
-inline constexpr ErrDef kErrTextReadOnly{383, "'Text' プロパティは読み取り専用です。"};
 // The one number the program tests: an object cannot be created by ProgID.
 inline constexpr ErrDef kErrCannotCreate{429, "ActiveX コンポーネントはオブジェクトを作成できません。"};
 // For a failed call that neither the object nor the system can describe.

@@ -105,6 +105,8 @@ public:
     virtual void OpenForRead(const std::string& path) = 0;
     virtual void Close() = 0;
     virtual void RemoveFile(const std::string& path) = 0;
+    // Hands a URL to the system's handler for its scheme (the default browser).
+    virtual void OpenUrl(const std::string& url) = 0;
 };
 
 // The folder of a file's path ("C:\Tools", or "D:\" at a drive root) and its
@@ -114,15 +116,16 @@ std::string BaseNameOf(const std::string& path);
 // A folder with "\" appended unless it already ends in one.
 std::string WithBackslash(std::string folder);
 
-// Change notification for keys of the current user's registry. It only says
-// when to look; the values are still read through the scripting shell.
+// Change notification for registry keys. It only says when to look; the
+// values are still read through the scripting shell.
 class IRegistryWatch {
 public:
     virtual ~IRegistryWatch() = default;
-    // Watches the keys (paths below HKCU) from now on: `changed` runs on the
+    // Watches the keys ("HKCU\\..." or "HKLM\\...") from now on: `changed` runs on the
     // user-interface thread, from its message loop, after a value of one of
-    // them changed or the key went away or came back. False when the system
-    // cannot watch them.
+    // them changed or the key went away or came back. A key that does not
+    // exist yet is watched for its coming. False when the system cannot
+    // watch them.
     virtual bool Watch(const std::vector<std::string>& keys, std::function<void()> changed) = 0;
 };
 
@@ -138,19 +141,6 @@ public:
 // A trapped error in its box: critical icon, number ":" description.
 void ShowError(IMessageBox& box, const TrappedError& e, const char* title = kErrorTitle);
 
-// The trap of a registry operation: a failure is shown in the "エラー" box;
-// after a failed read the program ends, after a failed write the operation
-// returns false. True when `op` went through.
-template <class F>
-bool ReadTrapped(IMessageBox& box, F&& op) {
-    try {
-        op();
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        throw ProgramEnd{};
-    }
-}
 // A step whose failure is ignored: the next step runs all the same.
 template <class F>
 void Ignoring(F&& step) {
@@ -159,6 +149,9 @@ void Ignoring(F&& step) {
     } catch (const std::exception&) {
     }
 }
+
+// The trap of a registry write: a failure is shown in the "エラー" box and
+// the operation returns false. True when `op` went through.
 template <class F>
 bool WriteTrapped(IMessageBox& box, F&& op) {
     try {
@@ -169,6 +162,18 @@ bool WriteTrapped(IMessageBox& box, F&& op) {
         return false;
     }
 }
+// The trap of a registry read: the same box, after which the program ends.
+// Returns what `op` read.
+template <class F>
+auto ReadTrapped(IMessageBox& box, F&& op) -> decltype(op()) {
+    decltype(op()) value{};
+    if (!WriteTrapped(box, [&] { value = op(); })) throw ProgramEnd{};
+    return value;
+}
+
+// The box of a trap around creating the scripting shell: "実行できません" when
+// it is not installed (true), otherwise the error box (false).
+bool ShowShellError(IMessageBox& box, const TrappedError& e);
 
 // Everything the core reaches outside itself, handed to each window's logic.
 struct Platform {

@@ -61,4 +61,19 @@ void Host::RemoveFile(const std::string& path) {
     if (!DeleteFileW(Widen(path).c_str())) RaiseFileError();
 }
 
+void Host::OpenUrl(const std::string& url) {
+    // shell32 is loaded only here, on the rare way that needs it: importing
+    // it would load it, and much with it, at every start. The DLL search is
+    // restricted to the system folder, so the name finds the system's copy.
+    using ShellExecute = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
+    const HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+    const auto run = shell32 ? reinterpret_cast<ShellExecute>(
+                                   reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
+                             : nullptr;
+    if (!run) RaiseLastError();
+    // Values up to 32 are errors, as old as the call itself.
+    if (reinterpret_cast<INT_PTR>(run(nullptr, L"open", Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+        RaiseLastError();
+}
+
 }  // namespace vantrel::win

@@ -23,6 +23,7 @@ public:
     void OpenForRead(const std::string& path) override;
     void Close() override;
     void RemoveFile(const std::string& path) override;
+    void OpenUrl(const std::string& url) override;
 
 private:
     std::wstring instanceName_;

@@ -298,6 +298,10 @@ LRESULT CALLBACK Window::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = h;
         SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // Windows 10 1607 scales a per-monitor window's frame and title bar
+        // only when asked here; later systems do it by themselves.
+        static const auto scaleFrame = User32<BOOL(WINAPI*)(HWND)>("EnableNonClientDpiScaling");
+        if (scaleFrame) scaleFrame(h);
     }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (!self) return DefWindowProcW(h, msg, wp, lp);

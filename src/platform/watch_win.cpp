@@ -5,7 +5,11 @@ namespace vantrel::win {
 bool RegistryWatch::Watch(const std::vector<std::string>& keys, std::function<void()> changed) {
     changed_ = std::move(changed);
     for (const std::string& key : keys) {
-        Watched w{Widen(key), KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}};
+        // The shell's spelling of the root, as the core writes every path.
+        const bool machine = key.rfind("HKLM\\", 0) == 0;
+        const std::wstring path = Widen(key.substr(key.find('\\') + 1));
+        Watched w{machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path,
+                  KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}};
         // Without an event, or with a registry that refuses notification
         // (a system or a key that does not support it), there is no watch:
         // the caller then reads again when the window is activated.
@@ -29,7 +33,7 @@ bool RegistryWatch::Arm(Watched& w) {
     DWORD filter = REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME;
     for (;;) {
         HKEY k = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) ==
+        if (RegOpenKeyExW(w.root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) ==
             ERROR_SUCCESS) {
             w.keys.emplace_back(k);
             if (RegNotifyChangeKeyValue(k, FALSE, filter, w.event.get(), TRUE) != ERROR_SUCCESS) return false;

@@ -1,5 +1,5 @@
-// Change notification for keys of the current user's registry, waited for in
-// the main message loop together with the messages: no timer, no thread.
+// Change notification for registry keys, waited for in the main message loop
+// together with the messages: no timer, no thread.
 #pragma once
 
 #include <functional>
@@ -22,7 +22,8 @@ public:
 private:
     using Key = Owned<HKEY, RegCloseKey>;
     struct Watched {
-        std::wstring path;     // below HKCU
+        HKEY root;             // HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
+        std::wstring path;     // below the root
         KernelHandle event;    // manual reset, signalled by any of `keys`
         std::vector<Key> keys;
     };

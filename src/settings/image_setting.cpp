@@ -30,20 +30,20 @@ std::string ReadSwitch(IScriptShell& shell, const std::string& regPath) {
     return ToText(shell.RegRead(SwitchPath(regPath)));
 }
 
-bool GetRegImageValues(IScriptShell& shell, IMessageBox& box) {
+void GetRegImageValues(IScriptShell& shell, IMessageBox& box) {
     // Only their presence matters: the switch always uses "yes"/"no".
-    return ReadTrapped(box, [&] {
+    (void)ReadTrapped(box, [&] {
         (void)ToText(shell.RegRead(std::string(kPicts) + "CheckedValue"));
-        (void)ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
+        return ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
     });
 }
 
-bool GetRegImage(IScriptShell& shell, IMessageBox& box, std::string& regPath, std::string& value) {
-    regPath.clear();
-    value.clear();
+Switch GetRegImage(IScriptShell& shell, IMessageBox& box) {
     return ReadTrapped(box, [&] {
-        regPath = ToText(shell.RegRead(std::string(kPicts) + "RegPath"));
-        value = ReadSwitch(shell, regPath);
+        Switch s;
+        s.regPath = ToText(shell.RegRead(std::string(kPicts) + "RegPath"));
+        s.value = ReadSwitch(shell, s.regPath);
+        return s;
     });
 }
 

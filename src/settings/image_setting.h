@@ -22,8 +22,12 @@ std::string ReadSwitch(IScriptShell& shell, const std::string& regPath);
 
 // The registry operations trap their own failure and show it in the "エラー"
 // box; after a failed read the program ends (ProgramEnd).
-bool GetRegImageValues(IScriptShell& shell, IMessageBox& box);
-bool GetRegImage(IScriptShell& shell, IMessageBox& box, std::string& regPath, std::string& value);
+void GetRegImageValues(IScriptShell& shell, IMessageBox& box);
+// The per-user key named by the option's description, and the switch below it.
+struct Switch {
+    std::string regPath, value;
+};
+Switch GetRegImage(IScriptShell& shell, IMessageBox& box);
 bool SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index);
 
 // Fills cmbRegImage and selects the entry `value` names. No trap.

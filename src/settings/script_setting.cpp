@@ -4,8 +4,27 @@ namespace vantrel::script {
 
 namespace {
 
-const std::string kZone = std::string("HKCU\\") + kZoneKey + "\\";
+const std::string kZone = std::string(kZoneKey) + "\\";
 constexpr int32_t kPolicies[] = {1, 3, 0};
+// What the shell answers for a key or value that is not there.
+constexpr int32_t kNotFound = static_cast<int32_t>(0x80070002u);
+constexpr int32_t kPathNotFound = static_cast<int32_t>(0x80070003u);
+
+Source ReadSource(IScriptShell& shell, const std::string& path) {
+    Source s;
+    try {
+        s.text = ToText(shell.RegRead(path));
+        s.state = Source::State::Present;
+    } catch (const TrappedError& e) {
+        const bool absent = e.Number() == kNotFound || e.Number() == kPathNotFound;
+        s.state = absent ? Source::State::Absent : Source::State::Unreadable;
+    }
+    return s;
+}
+
+InEffect Managed(const Source& s) {
+    return {true, s.state == Source::State::Present ? IndexOfPolicy(s.text) : int16_t{-1}};
+}
 
 }  // namespace
 
@@ -23,9 +42,28 @@ std::string ReadPolicy(IScriptShell& shell) {
     return ToText(shell.RegRead(kZone + "1400"));
 }
 
-bool GetRegJS_Switch(IScriptShell& shell, IMessageBox& box, std::string& value) {
-    value.clear();
-    return ReadTrapped(box, [&] { value = ReadPolicy(shell); });
+Sources ReadSources(IScriptShell& shell) {
+    return {ReadSource(shell, std::string(kMachinePolicyKey) + "\\1400"),
+            ReadSource(shell, std::string(kUserPolicyKey) + "\\1400"),
+            ReadSource(shell, std::string(kMachinePolicySettingsKey) + "\\Security_HKLM_only"),
+            ReadSource(shell, std::string(kMachineZoneKey) + "\\1400")};
+}
+
+InEffect ValueInEffect(const Sources& s) {
+    using State = Source::State;
+    // A switch that cannot be read may be on: the user's value is then not
+    // offered as the one in effect, rather than written to no effect.
+    const bool hklmOnly = s.hklmOnly.state == State::Unreadable ||
+                          (s.hklmOnly.state == State::Present && s.hklmOnly.text == "1");
+    // A policy value that is there counts even when it cannot be read.
+    if (s.machinePolicy.state != State::Absent) return Managed(s.machinePolicy);
+    if (hklmOnly) return Managed(s.machineOwn);
+    if (s.userPolicy.state != State::Absent) return Managed(s.userPolicy);
+    return {};
+}
+
+std::string GetRegJS_Switch(IScriptShell& shell, IMessageBox& box) {
+    return ReadTrapped(box, [&] { return ReadPolicy(shell); });
 }
 
 bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {

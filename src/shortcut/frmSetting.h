@@ -41,9 +41,8 @@ public:
     // Runs on every close, whichever way the dialog is closed.
     void Form_Unload();
 
-    // Dialog state, readable for the window layer and the tests.
+    // Whether the dialog holds its scripting shell, as the tests look at it.
     bool HasShell() const { return objShell != nullptr; }
-    const std::string& ProgramsFolder() const { return strProgramsFolder; }
 
 private:
     // store.cpp

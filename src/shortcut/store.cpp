@@ -26,12 +26,10 @@ void frmSetting::GetProgramsFolder() {
         if (!folder.empty()) folder = WithBackslash(folder);
         strProgramsFolder = folder;
     } catch (const TrappedError& e) {
-        if (e.Number() == kErrCannotCreate.number) {
-            p_.msgbox.Show(kNoWshText, kNoWshTitle, MsgIcon::Critical);
+        if (ShowShellError(p_.msgbox, e)) {
             Form_Unload();
             throw ProgramEnd{};
         }
-        ShowError(p_.msgbox, e);
     }
 }
 

@@ -101,6 +101,7 @@ public:
     void OpenForRead(const std::string& path) override { Step("Open", path); Exists(path); }
     void Close() override { Step("Close"); }
     void RemoveFile(const std::string& path) override { Step("Kill", path); Exists(path); files.erase(path); }
+    void OpenUrl(const std::string& url) override { Step("OpenUrl", url); }
     void Exists(const std::string& path) {
         if (!files.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
     }
@@ -179,27 +180,22 @@ struct Logged {
     }
 };
 
-// Like the real list it selects only an entry with exactly the given text.
 class ComboBox : public IComboBox, public Logged {
 public:
     ComboBox(Log& log, std::string name) : Logged{log, std::move(name), {}} {}
     std::vector<std::string> items;
     int16_t index = -1;
     bool enabled = true;
+    std::string tip;
     std::function<void()> onClear;
 
     void Clear() override { Step("Clear"); if (onClear) onClear(); items.clear(); index = -1; }
     void AddItem(const std::string& t) override { Step("AddItem", " " + t); items.push_back(t); }
-    void SetText(const std::string& t) override {
-        Step("SetText", " " + t);
-        auto it = std::find(items.begin(), items.end(), t);
-        if (it == items.end()) throw TrappedError(ErrValue{383, "'Text' プロパティは読み取り専用です。"});
-        index = static_cast<int16_t>(it - items.begin());
-    }
     int16_t ListIndex() override { Step("ListIndex"); return index; }
     void SetListIndex(int16_t i) override { Step("SetListIndex", " " + std::to_string(i)); index = i; }
     void SetEnabled(bool e) override { Step("SetEnabled"); enabled = e; }
-    std::string Text() const { return index < 0 ? "" : items[static_cast<size_t>(index)]; }
+    void SetToolTip(const std::string& t) override { Step("SetToolTip"); tip = t; }
+    std::string Text() const { return index < 0 ? "" : items.at(static_cast<size_t>(index)); }
 };
 
 class MainView : public IMainView, public Logged {
@@ -207,6 +203,7 @@ public:
     explicit MainView(Log& log) : Logged{log, "View", {}}, image(log, "cmbRegImage"), script(log, "cmbRegJS_Switch") {}
     ComboBox image, script;
     double width = 3255, height = 1035;
+    int dpi = 96;
     bool minimized = false, waitVisible = true;
     PopupChoice choice = PopupChoice::None;
 
@@ -217,6 +214,7 @@ public:
     void SetWidth(int32_t t) override { Step("SetWidth", " " + std::to_string(t)); }
     void SetHeight(int32_t t) override { Step("SetHeight", " " + std::to_string(t)); }
     bool Minimized() override { Step("Minimized"); return minimized; }
+    int Dpi() override { return dpi; }
     void MoveWait(int32_t l, int32_t t) override { Step("MoveWait", " " + std::to_string(l) + "," + std::to_string(t)); }
     void WaitToFront() override { Step("WaitToFront"); }
     void SetWaitVisible(bool v) override { Step("WaitVisible", v ? " True" : " False"); waitVisible = v; }

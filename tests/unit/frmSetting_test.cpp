@@ -29,8 +29,7 @@ TEST(SettingFolder, WhereTheShortcutIsLookedFor) {
     const std::string user = "C:\\U\\Programs";
     const Log all = {"SpecialFolders AllUsersPrograms"}, both = {all[0], "SpecialFolders Programs"};
     using Answer = std::optional<std::string>;  // nullopt: the lookup fails
-    // AllUsersPrograms, Programs, the lookups made, the file looked for, an error box
-    const std::tuple<Answer, Answer, Log, std::string, bool> rows[] = {
+    const struct { Answer allUsers, programs; Log lookups; std::string opened; bool box; } rows[] = {
         {kFolder, user, all, kLnk, false},
         {kFolder + "\\", user, all, kLnk, false},
         {"", user, both, user + "\\VantrelV1_0.lnk", false},
@@ -62,7 +61,7 @@ TEST(SettingFolder, FolderFoundEarlierIsKeptWhenALaterLookupFails) {
     EXPECT_EQ(s.w.Calls("Open").back(), "Open " + kLnk);
 }
 
-TEST(SettingLoad, MissingShellSaysSoAndEndsWithTheDialogUnloaded) {
+TEST(SettingLoad, MissingShellSaysSoAndEnds) {
     Setting s;
     s.w.Fail("CreateObject WScript.Shell", kErrCannotCreate.Value());
     EXPECT_THROW(s.Open(), ProgramEnd);
@@ -79,7 +78,7 @@ TEST(SettingLoad, MissingShellSaysSoAndEndsWithTheDialogUnloaded) {
 // The dialog offers only the action that changes what is on disk; a shortcut
 // that cannot be opened or closed counts as absent, without a word.
 TEST(SettingLoad, OptionStatesFollowTheShortcutsPresence) {
-    const std::array<bool, 4> rows[] = {  // present, open fails, close fails, offered as present
+    const struct { bool present, unreadable, closeFails, exists; } rows[] = {
         {false, false, false, false}, {true, false, false, true}, {true, true, false, false}, {true, false, true, false}};
     for (const auto& [present, unreadable, closeFails, exists] : rows) {
         SCOPED_TRACE(::testing::Message() << present << unreadable << closeFails);
@@ -144,7 +143,7 @@ TEST(SettingCreate, ShellThatFailedAtLoadGivesErrorBoxes) {
 }
 
 TEST(SettingRemove, OkRemovesOrSaysWhyNot) {
-    const std::tuple<const char*, bool, bool, std::pair<std::string, MsgIcon>> rows[] = {
+    const struct { const char* name; bool vanished, undeletable; std::pair<std::string, MsgIcon> box; } rows[] = {
         {"removed", false, false, {"ショートカットを削除しました: ショートカットを削除しました", MsgIcon::Information}},
         {"vanished", true, false, {"エラー: 53:ファイルが見つかりません。", MsgIcon::Critical}},
         {"undeletable", false, true, {"エラー: -2147024891:アクセスが拒否されました。", MsgIcon::Critical}}};
