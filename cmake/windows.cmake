@@ -82,7 +82,7 @@ if(VANTREL_E2E AND E2E_SOURCES AND NOT VANTREL_GTEST)
 elseif(VANTREL_E2E AND E2E_SOURCES)
   add_executable(vantrel_e2e ${E2E_SOURCES})
   target_include_directories(vantrel_e2e PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
-  target_link_libraries(vantrel_e2e PRIVATE vantrel_win ${VANTREL_GTEST})
+  target_link_libraries(vantrel_e2e PRIVATE vantrel_win ${VANTREL_GTEST} version)
   if(MINGW)
     # wmain: the helper modes take window titles on the command line.
     target_link_options(vantrel_e2e PRIVATE -municode ${VANTREL_STATIC_LINK})

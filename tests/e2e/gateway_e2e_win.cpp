@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
+#include <array>
+
 #include "harness_win.h"
 #include "platform/com_win.h"
 #include "platform/host_win.h"
@@ -91,10 +95,22 @@ TEST_F(Gateway, AShortcutIsSavedWithItsTargetAndStyle) {
     link->SetWindowStyle(1);
     link->Save();
     link.reset();
-    win::Host host;
-    host.OpenForRead(lnk);
-    host.Close();
-    host.RemoveFile(lnk);
+    // Read back as Explorer would: the shell's own link object.
+    win::ComPtr<IShellLinkW> saved;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                           reinterpret_cast<void**>(saved.put()))));
+    win::ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(saved->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))));
+    ASSERT_TRUE(SUCCEEDED(file->Load(win::Widen(lnk).c_str(), STGM_READ)));
+    wchar_t target[MAX_PATH] = {};
+    saved->GetPath(target, MAX_PATH, nullptr, 0);
+    int show = 0;
+    saved->GetShowCmd(&show);
+    EXPECT_EQ(lstrcmpiW(target, L"C:\\windows\\notepad.exe"), 0) << target;
+    EXPECT_EQ(show, SW_SHOWNORMAL);
+    file.reset();
+    saved.reset();
+    win::Host().RemoveFile(lnk);
 }
 
 TEST(GatewayHost, FileFailuresCarryTheProgramsNumbers) {
@@ -143,11 +159,30 @@ TEST(ProgramFile, CarriesTheRedEOnNavyIconAndItsVersion) {
     const std::wstring text(reinterpret_cast<const wchar_t*>(block), SizeofResource(exe, res) / sizeof(wchar_t));
     const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + 40);  // after the header and its key
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    for (const wchar_t* s : {L"041104B0", L"1.00", L"VantrelV1_0", L"VantrelV1_0.exe"})
-        EXPECT_NE(text.find(s), std::wstring::npos) << s;
+    EXPECT_EQ((std::array{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                          fixed->dwProductVersionLS}),
+              (std::array<DWORD, 4>{0x00010000u, 0, 0x00010000u, 0}));  // 1.0.0.0
     FreeLibrary(exe);
+}
+
+TEST(ProgramFile, NamesItselfAsExplorerShowsIt) {
+    const std::wstring exe = ExePath();
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto value = [&](const wchar_t* name) {
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+        return VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::wstring(text)
+                   : std::wstring(L"(none)");
+    };
+    const struct { const wchar_t *name, *text; } rows[] = {
+        {L"FileDescription", L"Vantrel"},          {L"FileVersion", L"1.00"},
+        {L"ProductVersion", L"1.00"},              {L"ProductName", L"VantrelV1_0"},
+        {L"InternalName", L"VantrelV1_0"},         {L"OriginalFilename", L"VantrelV1_0.exe"}};
+    for (const auto& r : rows) EXPECT_EQ(value(r.name), r.text) << r.name;
 }
 
 }  // namespace

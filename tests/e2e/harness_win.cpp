@@ -107,6 +107,9 @@ std::wstring W(const char* utf8) {
 const wchar_t* const kMainKey = L"Software\\Microsoft\\Internet Explorer\\Main";
 const wchar_t* const kZone3Key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
 const wchar_t* const kImageValue = L"Display Inline Images";
+const wchar_t* const kUserPolicyKey =
+    L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+const wchar_t* const kMachinePolicyKey = kUserPolicyKey;
 
 std::wstring RegVal::Str() const {
     std::wstring s(data.size() / sizeof(wchar_t), L'\0');
@@ -162,6 +165,11 @@ void ResetCase() {
 
     const std::wstring picts = L"Software\\Microsoft\\Internet Explorer\\AdvancedOptions\\MULTIMEDIA\\PICTS";
     RegDeleteTreeW(HKEY_CURRENT_USER, kZone3Key);
+    // No policy: the prefix has none, and a case that sets one takes it away.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+    DeleteRegValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3",
+                   L"1400");
     WriteRegSz(HKEY_LOCAL_MACHINE, picts, L"RegPath", kMainKey);
     WriteRegSz(HKEY_LOCAL_MACHINE, picts, L"CheckedValue", L"yes");
     WriteRegSz(HKEY_LOCAL_MACHINE, picts, L"UncheckedValue", L"no");
@@ -473,10 +481,8 @@ void PressOk(const MsgBox& box) {
         if (ClassOf(c) == L"Button" && IsWindowVisible(c)) PostMessageW(c, BM_CLICK, 0, 0);
 }
 
-void ProgramCase::SetUp() {
-    ResetCase();
-    ASSERT_TRUE(app.Start());
-    ASSERT_TRUE(main = app.WaitMain());
+HWND ProgramCase::Start(const std::wstring& exe) {
+    return main = app.Start(exe) ? app.WaitMain() : nullptr;
 }
 
 HWND ProgramCase::Open(int item, const wchar_t* cls, const char* title) {

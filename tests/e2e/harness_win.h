@@ -14,6 +14,9 @@ namespace e2e {
 
 constexpr int kTimeoutMs = 10000;
 
+// Where the driver, started as a URL handler ("--record-url URL"), writes the URL.
+constexpr const wchar_t* kRecordedUrlFile = L"C:\\vantrel-url.txt";
+
 // VantrelV1_0.exe beside the driver.
 std::wstring ExePath();
 std::wstring W(const char* utf8);
@@ -22,6 +25,8 @@ std::wstring W(const char* utf8);
 extern const wchar_t* const kMainKey;   // HKCU ...\Internet Explorer\Main
 extern const wchar_t* const kZone3Key;  // HKCU ...\Internet Settings\Zones\3
 extern const wchar_t* const kImageValue;
+extern const wchar_t* const kUserPolicyKey;     // HKCU ...\Policies\...\Zones\3
+extern const wchar_t* const kMachinePolicyKey;  // HKLM, the same path
 
 struct RegVal {
     bool exists = false;
@@ -141,16 +146,25 @@ struct MsgBox {
 MsgBox WaitMsgBox(DWORD pid, int timeoutMs = kTimeoutMs);
 void PressOk(const MsgBox& box);
 
-// A case that begins with the program's main window up and ends with
-// everything cleared away.
+// A case that begins and ends with everything cleared away.
 class ProgramCase : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override { ResetCase(); }
     void TearDown() override { ResetCase(); }
+    // Starts the program; its main window, or nullptr after a failure.
+    HWND Start(const std::wstring& exe = ExePath());
     // Takes item `item` of the popup menu; the window of that class and title it opens.
     HWND Open(int item, const wchar_t* cls, const char* title);
     App app;
     HWND main = nullptr;
+};
+// A case that begins with the program's main window up.
+class StartedCase : public ProgramCase {
+protected:
+    void SetUp() override {
+        ProgramCase::SetUp();
+        ASSERT_TRUE(Start());
+    }
 };
 
 }  // namespace e2e

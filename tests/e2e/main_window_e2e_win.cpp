@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstdio>
@@ -47,19 +48,20 @@ LRESULT CALLBACK ListenerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-class MainWindowE2E : public ::testing::Test {
+class MainWindowE2E : public ProgramCase {
 protected:
     void SetUp() override {
-        ResetCase();
+        ProgramCase::SetUp();
         g_seen = Seen();
         listener = MakeTopLevelWindow(L"VantrelTestListener", ListenerProc, L"listener");
     }
     void TearDown() override {
         DestroyWindow(listener);
-        ResetCase();
+        ProgramCase::TearDown();
     }
     HWND Start() {
-        if (!app.Start() || !(main = g_main = app.WaitMain())) return nullptr;
+        if (!ProgramCase::Start()) return nullptr;
+        g_main = main;
         images = Child(main, ids::kCmbRegImage);
         scripts = Child(main, ids::kCmbRegJS_Switch);
         return main;
@@ -74,12 +76,17 @@ protected:
     }
     RegVal Zone(const wchar_t* name) { return ReadReg(HKEY_CURRENT_USER, kZone3Key, name); }
     RegVal Image() { return ReadReg(HKEY_CURRENT_USER, kMainKey, kImageValue); }
+    // The zone's values as the browser left them (see ResetCase).
+    void ExpectZoneUntouched() {
+        EXPECT_EQ(Zone(L"1400").Dword(), 0u);
+        EXPECT_EQ(Zone(L"CurrentLevel").Dword(), 0x11500u);
+        EXPECT_EQ(Zone(L"1C00").data, (std::vector<BYTE>{0, 0, 0, 0}));
+    }
 
-    App app;
-    HWND listener = nullptr, main = nullptr, images = nullptr, scripts = nullptr;
+    HWND listener = nullptr, images = nullptr, scripts = nullptr;
 };
 
-TEST_F(MainWindowE2E, StartsFromTheRegistryWithoutWritingAndAnImagePickWritesOnceUnderThePanel) {
+TEST_F(MainWindowE2E, StartsAtTheScreensCornerShowingTheStoredValues) {
     // Stored as other programs may leave them: a word in capitals, a policy as text.
     WriteRegSz(HKEY_CURRENT_USER, kMainKey, kImageValue, L"YES");
     WriteRegSz(HKEY_CURRENT_USER, kZone3Key, L"1400", L"3");
@@ -87,8 +94,16 @@ TEST_F(MainWindowE2E, StartsFromTheRegistryWithoutWritingAndAnImagePickWritesOnc
     EXPECT_EQ(ComboSel(images), 0);
     EXPECT_EQ(ComboSel(scripts), 1);
     EXPECT_FALSE(IsWindowVisible(Child(main, ids::kFraWait)));
-    EXPECT_EQ(ScreenRect(main).left + ScreenRect(main).top, 0);
+    EXPECT_EQ(ScreenRect(main).left, 0);
+    EXPECT_EQ(ScreenRect(main).top, 0);
+    CloseAndWait();
+    EXPECT_EQ(Image().Str(), L"YES") << "start-up wrote the image switch";
+    EXPECT_EQ(Zone(L"1400").Str(), L"3") << "start-up wrote the script policy";
+    EXPECT_EQ(g_seen.count, 0);
+}
 
+TEST_F(MainWindowE2E, AnImagePickWritesOnceUnderThePanelThenBroadcasts) {
+    ASSERT_TRUE(Start());
     PickComboItem(images, 1);
     ASSERT_TRUE(WaitUntil("the broadcast after picking いいえ", [] { return g_seen.count == 1; }));
     EXPECT_TRUE(g_seen.emptyText);
@@ -98,15 +113,20 @@ TEST_F(MainWindowE2E, StartsFromTheRegistryWithoutWritingAndAnImagePickWritesOnc
     EXPECT_GT(g_seen.inkInLabel, 40) << "the label beside the panel is not on screen during the write";
     EXPECT_TRUE(WaitUntil("the panel to hide", [&] { return !IsWindowVisible(Child(main, ids::kFraWait)); }));
     EXPECT_EQ(ComboSel(images), 1);
-
-    // The keyboard on the closed list picks at each key.
-    PostKey(images, VK_UP);
-    ASSERT_TRUE(WaitUntil("the keyboard pick's broadcast", [] { return g_seen.count == 2; }));
     CloseAndWait();
-    EXPECT_EQ(g_seen.count, 2);
+    EXPECT_EQ(g_seen.count, 1);
     EXPECT_EQ(Image().type, static_cast<DWORD>(REG_SZ));
+    ExpectZoneUntouched();
+}
+
+TEST_F(MainWindowE2E, OnTheClosedListEachArrowKeyIsAPick) {
+    ASSERT_TRUE(Start());
+    PostKey(images, VK_DOWN);
+    ASSERT_TRUE(WaitUntil("the first key's broadcast", [] { return g_seen.count == 1; }));
+    EXPECT_EQ(Image().Str(), L"no");
+    PostKey(images, VK_UP);
+    ASSERT_TRUE(WaitUntil("the second key's broadcast", [] { return g_seen.count == 2; }));
     EXPECT_EQ(Image().Str(), L"yes");
-    EXPECT_EQ(Zone(L"1400").Str(), L"3") << "start-up or an image pick wrote the script policy";
 }
 
 TEST_F(MainWindowE2E, AScriptPickWritesThePolicyLevelAnd1C00WithTheirTypesAndBroadcastsNothing) {
@@ -118,20 +138,23 @@ TEST_F(MainWindowE2E, AScriptPickWritesThePolicyLevelAnd1C00WithTheirTypesAndBro
     EXPECT_EQ(Zone(L"CurrentLevel").type, static_cast<DWORD>(REG_DWORD));  // written as "CUrrentLevel"
     EXPECT_EQ(Zone(L"CurrentLevel").Dword(), 0u);
     EXPECT_EQ(Zone(L"1C00").type, static_cast<DWORD>(REG_BINARY));
-    // With the list open the arrows only move the highlight; Enter takes the entry.
-    WriteRegDword(HKEY_CURRENT_USER, kZone3Key, L"CurrentLevel", 0x11500);
+    CloseAndWait();
+    EXPECT_EQ(g_seen.count, 0);
+    EXPECT_EQ(Image().Str(), L"yes");
+}
+
+// With the list open the arrows only move the highlight; Enter takes the entry.
+TEST_F(MainWindowE2E, InTheOpenListOnlyEnterPicks) {
+    ASSERT_TRUE(Start());
     PostMessageW(scripts, CB_SHOWDROPDOWN, TRUE, 0);
     PostKey(scripts, VK_UP);
     Sync(main);
     PumpFor(200);
-    EXPECT_EQ(Zone(L"CurrentLevel").Dword(), 0x11500u) << "moving in the open list wrote";
+    ExpectZoneUntouched();
     PostKey(scripts, VK_UP);
     PostKey(scripts, VK_RETURN);
     ASSERT_TRUE(WaitUntil("the pick on Enter", [&] { return Zone(L"CurrentLevel").Dword() == 0; }));
     EXPECT_EQ(Zone(L"1400").Dword(), 1u);
-    CloseAndWait();
-    EXPECT_EQ(g_seen.count, 0);
-    EXPECT_EQ(Image().Str(), L"yes");
 }
 
 // A top-level window whose thread stops reading messages: a plain broadcast
@@ -225,9 +248,8 @@ ULONGLONG CpuTime100ns(DWORD pid) {
     return sum;
 }
 
-TEST_F(MainWindowE2E, BothListsFollowChangesMadeElsewhereWithoutAWriteAndIdleCostsNothing) {
+TEST_F(MainWindowE2E, BothListsFollowChangesMadeElsewhereWithoutAWrite) {
     ASSERT_TRUE(Start());
-    ASSERT_EQ(FocusOf(main), images);
     const auto follows = [&](const char* what, int image, int script) {
         const DWORD start = GetTickCount();
         const bool ok = WaitUntil(what, [&] { return ComboSel(images) == image && ComboSel(scripts) == script; }, 1000);
@@ -247,19 +269,37 @@ TEST_F(MainWindowE2E, BothListsFollowChangesMadeElsewhereWithoutAWriteAndIdleCos
     EXPECT_TRUE(follows("the script list to show nothing once the key is gone", 0, -1));
     WriteRegDword(HKEY_CURRENT_USER, kZone3Key, L"1400", 1);
     EXPECT_TRUE(follows("the script list to follow the key back", 0, 0));
-    // While nothing changes the program uses no CPU at all.
-    const ULONGLONG before = CpuTime100ns(app.pid());
-    PumpFor(3000);
-    const ULONGLONG used = CpuTime100ns(app.pid()) - before;
-    std::printf("    CPU time while idle for 3 s: %.1f ms\n", used / 10000.0);
-    EXPECT_LT(used, 100000u) << "the program worked while nothing changed";
-    EXPECT_EQ(FocusOf(main), images) << "a refresh moved the focus";
     CloseAndWait();
     // Only what this test wrote: the program wrote nothing back.
     EXPECT_EQ(Image().Str(), L"Yes");
     EXPECT_EQ(Zone(L"1400").Dword(), 1u);
     EXPECT_FALSE(Zone(L"CurrentLevel").exists || Zone(L"1C00").exists) << "the program wrote the zone's values";
     EXPECT_EQ(g_seen.count, 0);
+}
+
+TEST_F(MainWindowE2E, WhileNothingChangesTheProgramUsesNoCpu) {
+    ASSERT_TRUE(Start());
+    Sync(main);
+    const ULONGLONG before = CpuTime100ns(app.pid());
+    PumpFor(3000);
+    const ULONGLONG used = CpuTime100ns(app.pid()) - before;
+    std::printf("    CPU time while idle for 3 s: %.1f ms\n", used / 10000.0);
+    EXPECT_LT(used, 100000u);
+}
+
+// A keyboard user's next arrow key changes the setting the focus was on.
+TEST_F(MainWindowE2E, TheFocusComesBackToTheListThatHadIt) {
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(FocusOf(main), images);
+    PostKey(images, VK_TAB);
+    ASSERT_TRUE(WaitUntil("the focus on the script list", [&] { return FocusOf(main) == scripts; }));
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(WaitUntil("the program to lose the focus", [&] { return FocusOf(main) == nullptr; }));
+    SetForegroundWindow(main);
+    EXPECT_TRUE(WaitUntil("the focus back on the script list", [&] { return FocusOf(main) == scripts; }));
+    DestroyWindow(other);
 }
 
 // A DLL named like a Windows component that Wine lacks, lying beside the
@@ -281,26 +321,134 @@ TEST_F(MainWindowE2E, ADllPlantedBesideTheProgramIsNotLoaded) {
     EXPECT_EQ(probe.seen.plantedMarks, 0) << "the planted DLL ran inside the program";
 }
 
-TEST_F(MainWindowE2E, TheWindowSnapsBackToItsSizeAndCannotBeMaximized) {
+std::pair<int, int> SizeOf(HWND h) {
+    const RECT r = ScreenRect(h);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+TEST_F(MainWindowE2E, ADraggedEdgeSnapsBack) {
     ASSERT_TRUE(Start());
-    auto size = [&] {
-        const RECT now = ScreenRect(main);
-        return std::make_pair(now.right - now.left, now.bottom - now.top);
-    };
-    const auto [w, h] = size();
-    SetWindowPos(main, nullptr, 0, 0, w + 80, h + 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto size = SizeOf(main);
+    SetWindowPos(main, nullptr, 0, 0, size.first + 80, size.second + 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Sync(main);
-    EXPECT_EQ(size(), std::make_pair(w, h)) << "after a drag";
+    EXPECT_EQ(SizeOf(main), size);
+}
+
+TEST_F(MainWindowE2E, ARestoredWindowHasItsSize) {
+    ASSERT_TRUE(Start());
+    const auto size = SizeOf(main);
     PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(WaitUntil("the window to minimize", [&] { return IsIconic(main) != FALSE; }));
     PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(WaitUntil("the window to restore", [&] { return IsIconic(main) == FALSE; }));
     Sync(main);
-    EXPECT_EQ(size(), std::make_pair(w, h)) << "after a restore";
+    EXPECT_EQ(SizeOf(main), size);
+}
+
+TEST_F(MainWindowE2E, TheWindowOffersNoMaximizeAndRefusesOne) {
+    ASSERT_TRUE(Start());
+    const auto size = SizeOf(main);
+    EXPECT_FALSE(GetWindowLongW(main, GWL_STYLE) & WS_MAXIMIZEBOX) << "a maximize button is offered";
     PostMessageW(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Sync(main);
     EXPECT_FALSE(IsZoomed(main));
-    EXPECT_EQ(size(), std::make_pair(w, h)) << "after a maximize";
+    EXPECT_EQ(SizeOf(main), size);
+}
+
+// The outer rectangle the system suggests at `dpi`: the design's client area
+// scaled, and the frame as the system draws it at that DPI.
+RECT Suggested(HWND window, int dpi) {
+    using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = reinterpret_cast<Adjust>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    const DWORD style = GetWindowLongW(window, GWL_STYLE), ex = GetWindowLongW(window, GWL_EXSTYLE);
+    RECT r{0, 0, MulDiv(ids::kWindow.clientWidth, dpi, 1440), MulDiv(ids::kWindow.clientHeight, dpi, 1440)};
+    if (!adjust || !adjust(&r, style, FALSE, ex, static_cast<UINT>(dpi))) AdjustWindowRectEx(&r, style, FALSE, ex);
+    const RECT now = ScreenRect(window);
+    OffsetRect(&r, now.left - r.left, now.top - r.top);
+    return r;
+}
+
+TEST_F(MainWindowE2E, AtANewDpiTheWindowTakesAndKeepsTheSuggestedSize) {
+    ASSERT_TRUE(Start());
+    const RECT first = ScreenRect(main);
+    const RECT at144 = Suggested(main, 144);
+    ASSERT_TRUE(SendDpiChanged(main, 144, at144));
+    RECT now = ScreenRect(main);
+    std::printf("    at 144 DPI: suggested %ldx%ld, taken %ldx%ld\n", at144.right - at144.left,
+                at144.bottom - at144.top, now.right - now.left, now.bottom - now.top);
+    EXPECT_TRUE(EqualRect(&now, &at144));
+    SetWindowPos(main, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sync(main);
+    now = ScreenRect(main);
+    EXPECT_TRUE(EqualRect(&now, &at144)) << "the resize rule did not keep the suggested size";
+    ASSERT_TRUE(SendDpiChanged(main, 96, Suggested(main, 96)));
+    now = ScreenRect(main);
+    EXPECT_TRUE(EqualRect(&now, &first)) << "back at 96 DPI the first size did not come back";
+}
+
+// ---- a policy fixes the script setting ------------------------------------------------
+
+// The program's tool tip windows that hold a tool.
+BOOL CALLBACK CountTips(HWND h, LPARAM count) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (lstrcmpW(cls, TOOLTIPS_CLASSW) == 0 && SendMessageW(h, TTM_GETTOOLCOUNT, 0, 0) == 1)
+        ++*reinterpret_cast<size_t*>(count);
+    return TRUE;
+}
+
+class PolicyE2E : public MainWindowE2E {
+protected:
+    void SetPolicy(HKEY root, DWORD value) { WriteRegDword(root, kUserPolicyKey, L"1400", value); }
+    // Shown greyed with entry `sel`, and a keyboard user's pick writes nothing.
+    void ExpectManaged(int sel) {
+        EXPECT_EQ(ComboSel(scripts), sel);
+        EXPECT_FALSE(IsWindowEnabled(scripts)) << "the list takes picks under a policy";
+        PostKey(scripts, VK_DOWN);
+        PostKey(scripts, VK_UP);
+        PostKey(scripts, VK_UP);
+        CloseAndWait();
+        ExpectZoneUntouched();
+    }
+};
+
+TEST_F(PolicyE2E, AUserPolicyIsShownGreyedWithItsReasonAndNothingIsWritten) {
+    SetPolicy(HKEY_CURRENT_USER, 3);
+    ASSERT_TRUE(Start());
+    size_t tips = 0;
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), CountTips, reinterpret_cast<LPARAM>(&tips));
+    EXPECT_EQ(tips, 1u) << "no tool tip over the greyed list";
+    ExpectManaged(1);
+}
+
+TEST_F(PolicyE2E, TheMachinePolicyWinsOverTheUsers) {
+    SetPolicy(HKEY_CURRENT_USER, 3);
+    SetPolicy(HKEY_LOCAL_MACHINE, 1);
+    ASSERT_TRUE(Start());
+    ExpectManaged(0);
+}
+
+TEST_F(PolicyE2E, WithMachineKeysOnlyTheMachinesOwnValueApplies) {
+    SetPolicy(HKEY_CURRENT_USER, 3);
+    WriteRegDword(HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                  L"Security_HKLM_only", 1);
+    WriteRegDword(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3",
+                  L"1400", 1);
+    ASSERT_TRUE(Start());
+    ExpectManaged(0);
+}
+
+TEST_F(PolicyE2E, APolicyThatArrivesAndGoesIsFollowedWithinASecond) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(IsWindowEnabled(scripts));
+    SetPolicy(HKEY_CURRENT_USER, 3);
+    EXPECT_TRUE(WaitUntil("the policy shown", [&] { return ComboSel(scripts) == 1 && !IsWindowEnabled(scripts); }, 1000));
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+    EXPECT_TRUE(WaitUntil("the user's own value back", [&] { return ComboSel(scripts) == 2 && IsWindowEnabled(scripts); },
+                          1000));
+    CloseAndWait();
+    ExpectZoneUntouched();
 }
 
 }  // namespace
