@@ -80,8 +80,8 @@ endif()
 if(VANTREL_E2E AND E2E_SOURCES AND NOT VANTREL_GTEST)
   message(STATUS "GoogleTest not found: the end-to-end driver is not built")
 elseif(VANTREL_E2E AND E2E_SOURCES)
-  add_executable(vantrel_e2e ${E2E_SOURCES})
-  target_include_directories(vantrel_e2e PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+  add_executable(vantrel_e2e ${E2E_SOURCES} ${CMAKE_SOURCE_DIR}/scripts/desktop_win.cpp)
+  target_include_directories(vantrel_e2e PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_SOURCE_DIR}/scripts)
   target_link_libraries(vantrel_e2e PRIVATE vantrel_win ${VANTREL_GTEST} version)
   if(MINGW)
     # wmain: the helper modes take window titles on the command line.
@@ -97,13 +97,15 @@ elseif(VANTREL_E2E AND E2E_SOURCES)
   endif()
   add_dependencies(vantrel_e2e VantrelV1_0 vantrel_probe)
 
-  # scripts/screens and scripts/run drive the program with the same harness.
-  add_executable(vantrel_screens ${CMAKE_SOURCE_DIR}/scripts/screens_win.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/harness_win.cpp)
-  target_include_directories(vantrel_screens PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
-  target_link_libraries(vantrel_screens PRIVATE vantrel_core ${VANTREL_GTEST} advapi32 gdi32 user32)
-  if(MINGW)
-    target_link_options(vantrel_screens PRIVATE -municode ${VANTREL_STATIC_LINK})
-  endif()
+endif()
+
+# scripts/screens and scripts/run drive the program with the same desktop
+# helper as the end-to-end tests, without the tests.
+add_executable(vantrel_screens ${CMAKE_SOURCE_DIR}/scripts/screens_win.cpp ${CMAKE_SOURCE_DIR}/scripts/desktop_win.cpp)
+target_include_directories(vantrel_screens PRIVATE ${CMAKE_SOURCE_DIR}/scripts)
+target_link_libraries(vantrel_screens PRIVATE vantrel_core advapi32 gdi32 user32)
+if(MINGW)
+  target_link_options(vantrel_screens PRIVATE -municode ${VANTREL_STATIC_LINK})
 endif()
 
 # ---- benchmark -----------------------------------------------------------------
