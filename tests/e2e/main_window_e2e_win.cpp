@@ -403,6 +403,8 @@ protected:
     void SetPolicy(HKEY root, DWORD value) { WriteRegDword(root, kUserPolicyKey, L"1400", value); }
     // Shown greyed with entry `sel`, and a keyboard user's pick writes nothing.
     void ExpectManaged(int sel) {
+        std::printf("    the script list shows entry %d, %s\n", ComboSel(scripts),
+                    IsWindowEnabled(scripts) ? "enabled" : "greyed");
         EXPECT_EQ(ComboSel(scripts), sel);
         EXPECT_FALSE(IsWindowEnabled(scripts)) << "the list takes picks under a policy";
         PostKey(scripts, VK_DOWN);

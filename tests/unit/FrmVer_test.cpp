@@ -8,13 +8,6 @@ namespace {
 
 using fake::Log;
 
-TEST(About, TheLinkShowsTheHomePageFromTheStart) {
-    fake::World w;
-    fake::VerView v(w.log);
-    FrmVer(v, w.platform()).Form_Load();
-    EXPECT_EQ(v.url, kHomePageUrl);
-}
-
 // Each failing step of the link is swallowed and the later ones still run.
 TEST(About, TheLinkOpensTheHomePageOnce) {
     const std::string url = kHomePageUrl;
