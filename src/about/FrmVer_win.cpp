@@ -2,7 +2,8 @@
 
 #include "about/FrmVer.h"
 #include "about/FrmVer_design.h"
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 
 namespace vantrel::win {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
 
 namespace vantrel::win {
 

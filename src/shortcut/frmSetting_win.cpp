@@ -1,6 +1,6 @@
 #include "shortcut/frmSetting_win.h"
 
-#include "platform/ui_win.h"
+#include "platform/window_win.h"
 #include "shortcut/frmSetting_design.h"
 
 namespace vantrel::win {
