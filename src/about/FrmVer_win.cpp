@@ -2,7 +2,8 @@
 
 #include "about/FrmVer.h"
 #include "about/FrmVer_design.h"
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 
 namespace vantrel::win {
@@ -20,23 +21,22 @@ public:
     explicit VerWindow(Platform platform) : form_(*this, platform) {}
 
     void Open(HWND owner) {
-        // Owned by the main window, so it gets no task-bar button of its own.
-        Create(ids::kWindow, {kStyle, kExStyle, owner, 0, 0});
-        picture_.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT_CAT),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        // Form_Load runs while the window is still hidden, so the link shows
-        // the URL from the very first paint.
-        form_.Form_Load();
-        CenterOnScreen(hwnd());
-        ShowModal(hwnd(), owner);
+        // Owned by the main window, so it gets no task-bar button of its own;
+        // centred on the screen before it shows.
+        const auto load = [this] {
+            picture_.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT_CAT),
+                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            // Form_Load runs while the window is still hidden, so the link
+            // shows the URL from the very first paint.
+            form_.Form_Load();
+        };
+        OpenModal(ids::kWindow, {kStyle, kExStyle, owner, 0, 0}, load, true);
     }
 
     // IVerView
     void SetURLText(const std::string& text) override { SetText(controls_[ids::kLblURL], text); }
     void SetFocus() override { ::SetFocus(controls_[ids::kCmdOk]); }
-    void Unload() override {
-        if (hwnd()) EndModal(hwnd());
-    }
+    void Unload() override { CloseModal(); }
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {

@@ -7,6 +7,7 @@
 
 #include "about/FrmVer_win.h"
 #include "app/frmMain_design.h"
+#include "platform/text_win.h"
 #include "shortcut/frmSetting_win.h"
 
 namespace vantrel::win {

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
-#include "platform/ui_win.h"
+#include "platform/window_win.h"
 #include "shortcut/frmSetting.h"
 
 namespace vantrel::win {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/frmMain_win.h"
+#include "platform/boxes_win.h"
 #include "platform/com_win.h"
 #include "platform/host_win.h"
 #include "platform/mdlWinAPI_win.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
 
 namespace vantrel::win {
 
@@ -38,32 +38,34 @@ Variant& Variant::operator=(Variant&& o) noexcept {
     return *this;
 }
 
-Variant Variant::Text(const std::string& utf8) {
+namespace {
+
+// The value goes in before the type: a value that cannot be made leaves an
+// empty VARIANT, which clears to nothing.
+template <class Fill>
+Variant Typed(VARTYPE vt, Fill fill) {
     Variant r;
-    V_BSTR(&r.v_) = Bstr(utf8).release();
-    V_VT(&r.v_) = VT_BSTR;
+    fill(*r.get());
+    V_VT(r.get()) = vt;
     return r;
+}
+
+}  // namespace
+
+Variant Variant::Text(const std::string& utf8) {
+    return Typed(VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = Bstr(utf8).release(); });
 }
 
 Variant Variant::Long(int32_t n) {
-    Variant r;
-    V_VT(&r.v_) = VT_I4;
-    V_I4(&r.v_) = n;
-    return r;
+    return Typed(VT_I4, [n](VARIANT& v) { V_I4(&v) = n; });
 }
 
 Variant Variant::Short(int16_t n) {
-    Variant r;
-    V_VT(&r.v_) = VT_I2;
-    V_I2(&r.v_) = n;
-    return r;
+    return Typed(VT_I2, [n](VARIANT& v) { V_I2(&v) = n; });
 }
 
 Variant Variant::Bool(bool b) {
-    Variant r;
-    V_VT(&r.v_) = VT_BOOL;
-    V_BOOL(&r.v_) = b ? VARIANT_TRUE : VARIANT_FALSE;
-    return r;
+    return Typed(VT_BOOL, [b](VARIANT& v) { V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 ComApartment::ComApartment() {

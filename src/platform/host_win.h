@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/gateway.h"
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
 
 namespace vantrel::win {
 

@@ -1,6 +1,6 @@
 #include "platform/objects_win.h"
 
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
 
 namespace vantrel::win {
 

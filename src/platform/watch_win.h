@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "platform/gateway.h"
-#include "platform/ui_win.h"
+#include "platform/text_win.h"
+#include "platform/window_win.h"
 
 namespace vantrel::win {
 

@@ -1,6 +1,6 @@
 #include "shortcut/frmSetting_win.h"
 
-#include "platform/ui_win.h"
+#include "platform/window_win.h"
 #include "shortcut/frmSetting_design.h"
 
 namespace vantrel::win {
@@ -22,9 +22,8 @@ public:
     void Open(HWND owner) {
         // Created hidden at the system's default place: Form_Load sets the
         // options before the first drawing, and may end the program instead.
-        Create(ids::kWindow, {kStyle, kExStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT});
-        form_.Form_Load(*this);
-        ShowModal(hwnd(), owner);
+        OpenModal(ids::kWindow, {kStyle, kExStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT},
+                  [this] { form_.Form_Load(*this); }, false);
     }
 
     // ISettingView
@@ -40,9 +39,7 @@ public:
         EnableWindow(controls_[kOptionIds[index]], enabled);
     }
     void lblInfo_SetEnabled(bool enabled) override { EnableWindow(controls_[ids::kLblInfo], enabled); }
-    void Unload() override {
-        if (hwnd()) EndModal(hwnd());
-    }
+    void Unload() override { CloseModal(); }
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -55,7 +52,7 @@ protected:
         case WM_CLOSE:
             // The title bar's close box and Alt+F4: a close is never refused.
             form_.Form_Unload();
-            EndModal(hwnd());
+            CloseModal();
             return 0;
         default:
             return Window::OnMessage(msg, wp, lp);

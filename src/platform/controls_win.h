@@ -1,0 +1,44 @@
+// The controls of a window built from its design table, kept at their design
+// places and fonts for the DPI of the monitor the window is on.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/text_win.h"
+
+namespace vantrel::win {
+
+// The system's DPI, and the DPI of the monitor a window is on (the
+// system's where the system does not tell).
+int ScreenDpi();
+int WindowDpi(HWND h);
+// A font of the design at `dpi`; the system's user-interface font for nullptr.
+Font MakeFont(const FontDesign* font, int dpi);
+
+// The controls of one window, built from its design table in tab order and
+// kept at their design places and fonts for the window's DPI.
+class Controls {
+public:
+    void Create(HWND window, const WindowDesign& design, int dpi);
+    void Layout(int dpi);
+    // The control with that id; nullptr for an id the design does not have.
+    HWND operator[](int id) const;
+    // Answers WM_CTLCOLORSTATIC: the design's text colour, grey when disabled.
+    LRESULT Colour(HDC dc, HWND control) const;
+
+private:
+    void SetFonts(int dpi, bool redraw);
+
+    const WindowDesign* design_ = nullptr;
+    std::vector<HWND> hwnds_;  // in table order
+    std::vector<std::pair<const FontDesign*, Font>> fonts_;
+};
+
+// The outer size of a window with the design's client area at `dpi`.
+SIZE OuterSize(const WindowDesign& design, DWORD style, DWORD exStyle, int dpi);
+
+}  // namespace vantrel::win
