@@ -60,19 +60,30 @@ KindClass ClassOf(ControlKind kind) {
 
 // Keeps the selection field of a drop-down list at its design height; the
 // control otherwise sizes it from the font.
-void FitListField(HWND list, int targetPx) {
-    // The control adds borders of its own to the item height, and Wine's
-    // answer to CB_GETITEMHEIGHT is not what CB_SETITEMHEIGHT takes; steer by
-    // the height actually measured.
-    LRESULT value = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (value == CB_ERR) return;
-    for (int round = 0; round < 4; ++round) {
-        RECT r;
+// The control adds borders of its own to the item height, and Wine's answer
+// to CB_GETITEMHEIGHT is not what CB_SETITEMHEIGHT takes (it answers 2 more);
+// steer by the height actually measured. Every setting re-lays the control
+// out, which is the costly part at start-up, so the gap between the answer
+// and the setting that fitted one list is carried to the next one in
+// `skew`: the next list then fits at the first setting.
+void FitListField(HWND list, int targetPx, LRESULT& skew) {
+    const LRESULT asked = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (asked == CB_ERR) return;
+    RECT r;
+    GetWindowRect(list, &r);
+    const LRESULT first = asked + (targetPx - (r.bottom - r.top));
+    if (first == asked) return;
+    LRESULT value = first + skew;
+    if (value <= 0) value = first;
+    for (int round = 0; round < 4 && value > 0; ++round) {
+        SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), value);
         GetWindowRect(list, &r);
         const int delta = targetPx - (r.bottom - r.top);
-        if (delta == 0 || value + delta <= 0) return;
+        if (delta == 0) {
+            skew = value - first;
+            return;
+        }
         value += delta;
-        SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), value);
     }
 }
 
@@ -146,10 +157,11 @@ void Controls::SetFonts(int dpi, bool redraw) {
         fonts.emplace_back(f, MakeFont(f, dpi));
         return fonts.back().second.get();
     };
+    LRESULT skew = 0;
     for (size_t i = 0; i < hwnds_.size(); ++i) {
         const ControlDesign& c = design_->controls[i];
         SendMessageW(hwnds_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(c.font)), redraw);
-        if (c.kind == ControlKind::List) FitListField(hwnds_[i], ToPixels(c.box, dpi).height);
+        if (c.kind == ControlKind::List) FitListField(hwnds_[i], ToPixels(c.box, dpi).height, skew);
     }
     // The controls have their new fonts; the old ones may go.
     fonts_ = std::move(fonts);
