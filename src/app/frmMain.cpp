@@ -66,10 +66,17 @@ void frmMain::Form_Load() {
         Form_Unload(cancel);
         throw ProgramEnd{};
     }
-    // From here on the lists follow changes made elsewhere, policies included.
-    watching_ = p_.watch.Watch({"HKCU\\" + strRegPath, script::kZoneKey, script::kUserPolicyKey,
-                                script::kMachinePolicyKey, script::kMachinePolicySettingsKey, script::kMachineZoneKey},
-                               [this] { Registry_Change(); });
+}
+
+void frmMain::Form_Shown() {
+    // Armed once the window is seen, which it need not wait for; a change
+    // made since the start-up reads is then shown at once.
+    const bool armed = p_.watch.Watch({"HKCU\\" + strRegPath, script::kZoneKey, script::kUserPolicyKey,
+                                       script::kMachinePolicyKey, script::kMachinePolicySettingsKey,
+                                       script::kMachineZoneKey},
+                                      [this] { Registry_Change(); });
+    watching_ = armed ? Watching::Yes : Watching::No;
+    Registry_Change();
 }
 
 bool frmMain::ShowScriptPolicy() {
@@ -86,7 +93,7 @@ bool frmMain::ShowScriptPolicy() {
 }
 
 void frmMain::Form_Activate() {
-    if (!watching_) Registry_Change();
+    if (watching_ == Watching::No) Registry_Change();
 }
 
 void frmMain::Registry_Change() {

@@ -57,6 +57,9 @@ public:
     void Form_Load();
     void Form_Unload(bool& cancel);
     void Form_Resize();
+    // The window is on screen: from now on the lists follow changes made
+    // elsewhere.
+    void Form_Shown();
     // Runs each time the window becomes the active one.
     void Form_Activate();
     // A watched key changed: each list shows what the registry holds now.
@@ -100,7 +103,8 @@ private:
     int32_t loadWidth_ = 0, loadHeight_ = 0;
     int loadDpi_ = 0;
     bool managed_ = false;       // a policy fixes the script setting
-    bool watching_ = false;      // the keys are watched; else activation reads again
+    // Whether the keys are watched; without a watch activation reads again.
+    enum class Watching { NotYet, Yes, No } watching_ = Watching::NotYet;
     bool picking_ = false;       // a pick is being written
     bool changePending_ = false; // a change seen meanwhile, shown after the pick
 };

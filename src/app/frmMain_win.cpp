@@ -20,6 +20,9 @@ namespace ids = vantrel::main_design;
 // so that a message box shown by the pick never runs inside the list's
 // roll-up code.
 constexpr UINT kMsgPick = WM_APP + 1;
+// Posted once the window is shown: what waits for it runs after the first
+// messages the shown window gets.
+constexpr UINT kMsgShown = WM_APP + 2;
 
 // A resizable frame with a minimize box and no maximize box.
 constexpr DWORD kMainStyle =
@@ -102,6 +105,7 @@ int MainWindow::Run(int showCommand) {
     loaded_ = true;
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
+    PostMessageW(hwnd(), kMsgShown, 0, 0);
     return MessageLoop(hwnd(), false, &waits_);
 }
 
@@ -112,6 +116,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case kMsgPick:
         Pick(static_cast<int>(wp));
+        return 0;
+    case kMsgShown:
+        form_.Form_Shown();
         return 0;
     case WM_SIZE:
         if (loaded_ && !movingDpi_) form_.Form_Resize();

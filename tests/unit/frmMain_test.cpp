@@ -27,11 +27,12 @@ struct Main {
     fake::World w;
     fake::MainView view{w.log};
     frmMain form{view, w.platform()};
-    // `loaded`: start-up has gone through and its log is forgotten.
+    // `loaded`: start-up has gone through, the window is shown, and the log is forgotten.
     explicit Main(bool loaded = false) {
         for (const auto& [path, value] : kSeed) w.Set(path, value);
         if (!loaded) return;
         EXPECT_TRUE(Load());
+        form.Form_Shown();
         EXPECT_TRUE(w.boxes.empty());
         w.log.clear();
     }
@@ -54,8 +55,19 @@ TEST(MainStartUp, StepsRunInTheirOrder) {
     EXPECT_TRUE(m.w.InOrder({"View.Width", "View.Height", "View.WaitVisible False", "CreateObject WScript.Shell",
                              "RegRead " + kPolicy, "cmbRegJS_Switch.SetEnabled", "RegRead " + kPicts + "CheckedValue",
                              "RegRead " + kPicts + "UncheckedValue", "RegRead " + kPicts + "RegPath",
-                             "RegRead " + kSwitch, "cmbRegImage.Clear", "RegRead " + kMachinePolicy, "Watch"}));
+                             "RegRead " + kSwitch, "cmbRegImage.Clear", "RegRead " + kMachinePolicy}));
     EXPECT_EQ(regPathAtImageFill, kMainKey);
+}
+
+// The window need not wait for the watch; what changed meanwhile is shown when it starts.
+TEST(MainStartUp, TheWatchStartsOnceTheWindowIsShown) {
+    Main m;
+    ASSERT_TRUE(m.Load());
+    EXPECT_TRUE(m.w.Calls("Watch").empty());
+    m.w.Set(kSwitch, "REG_SZ:no");
+    m.form.Form_Shown();
+    EXPECT_EQ(m.w.Calls("Watch").size(), 1u);
+    EXPECT_EQ(m.view.image.Text(), "いいえ");
 }
 
 TEST(MainStartUp, TheListsShowTheStoredValuesAndNothingIsWritten) {
@@ -402,6 +414,7 @@ TEST(MainWatch, WithoutAWatchTheWindowReadsAgainWhenActivated) {
     Main m;
     m.w.watchWorks = false;
     ASSERT_TRUE(m.Load());
+    m.form.Form_Shown();
     m.w.Set(kSwitch, "REG_SZ:no");
     m.form.Form_Activate();
     EXPECT_EQ(m.view.image.index, 1);
