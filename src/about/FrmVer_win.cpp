@@ -12,10 +12,6 @@ namespace {
 
 namespace ids = vantrel::ver_design;
 
-// Fixed dialog frame with a close button: no sizing, no minimize or maximize.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
-
 class VerWindow : public Window, public IVerView {
 public:
     explicit VerWindow(Platform platform) : form_(*this, platform) {}
@@ -30,13 +26,15 @@ public:
             // shows the URL from the very first paint.
             form_.Form_Load();
         };
-        OpenModal(ids::kWindow, {kStyle, kExStyle, owner, 0, 0}, load, true);
+        // A fixed dialog frame with a close button: no sizing, no minimize or maximize.
+        const Frame frame{WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, owner, 0, 0};
+        OpenModal(ids::kWindow, frame, load, true);
     }
 
     // IVerView
+    void Unload() override { CloseModal(); }
     void SetURLText(const std::string& text) override { SetText(controls_[ids::kLblURL], text); }
     void SetFocus() override { ::SetFocus(controls_[ids::kCmdOk]); }
-    void Unload() override { CloseModal(); }
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -59,8 +57,6 @@ protected:
         case WM_DESTROY:
             form_.Form_Unload();
             return 0;
-        default:
-            break;
         }
         return Window::OnMessage(msg, wp, lp);
     }
