@@ -410,6 +410,9 @@ protected:
         PostKey(scripts, VK_DOWN);
         PostKey(scripts, VK_UP);
         PostKey(scripts, VK_UP);
+        // Each key's pick is posted in turn; they are handled long before this.
+        PumpFor(300);
+        Sync(main);
         CloseAndWait();
         ExpectZoneUntouched();
     }
