@@ -22,28 +22,52 @@ bool RegistryWatch::Watch(const std::vector<std::string>& keys, std::function<vo
     return true;
 }
 
+namespace {
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+}  // namespace
+
 // The key's own handle hears of its values, but not of its own deletion:
 // only its parent does. So the event is armed on the key and on its parent,
 // or, while the key is missing, on the two nearest keys above it that exist,
-// which hear of it coming back.
+// which hear of it coming back. The upper one is armed first, and what was
+// found is looked at once more when all is armed: a key that went or came
+// while the watch was being set up is then not missed.
 bool RegistryWatch::Arm(Watched& w) {
     w.keys.clear();  // closing an armed handle signals the event
     ResetEvent(w.event.get());
-    std::wstring path = w.path;
+    DWORD filters[2] = {};
+    std::wstring path = w.path, nearest;
     DWORD filter = REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME;
-    for (;;) {
+    while (w.keys.size() < 2) {
         HKEY k = nullptr;
-        if (RegOpenKeyExW(w.root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(w.root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) == ERROR_SUCCESS) {
+            if (w.keys.empty()) nearest = path;
+            filters[w.keys.size()] = filter;
             w.keys.emplace_back(k);
-            if (RegNotifyChangeKeyValue(k, FALSE, filter, w.event.get(), TRUE) != ERROR_SUCCESS) return false;
-            if (w.keys.size() == 2) return true;
         }
-        if (path.empty()) return !w.keys.empty();
+        if (path.empty()) break;
         const size_t slash = path.find_last_of(L'\\');
         path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
         filter = REG_NOTIFY_CHANGE_NAME;
     }
+    for (size_t i = w.keys.size(); i-- > 0;) {
+        const LONG rc = RegNotifyChangeKeyValue(w.keys[i].get(), FALSE, filters[i], w.event.get(), TRUE);
+        // Gone since it was opened: look again at once.
+        if (rc == ERROR_KEY_DELETED) SetEvent(w.event.get());
+        else if (rc != ERROR_SUCCESS) return false;
+    }
+    // The key itself, or the one below the nearest that exists on the way to it.
+    const bool found = nearest == w.path;
+    const std::wstring next = found ? w.path : w.path.substr(0, w.path.find(L'\\', nearest.size() + 1));
+    if (KeyExists(w.root, next) != found) SetEvent(w.event.get());
+    return !w.keys.empty();
 }
 
 std::vector<HANDLE> RegistryWatch::Handles() {

@@ -6,9 +6,11 @@ namespace {
 
 const std::string kZone = std::string(kZoneKey) + "\\";
 constexpr int32_t kPolicies[] = {1, 3, 0};
-// What the shell answers for a key or value that is not there.
+// What the shell answers for a key or value that is not there, or whose key
+// is deleted while it is being read.
 constexpr int32_t kNotFound = static_cast<int32_t>(0x80070002u);
 constexpr int32_t kPathNotFound = static_cast<int32_t>(0x80070003u);
+constexpr int32_t kKeyDeleted = static_cast<int32_t>(0x800703FAu);
 
 Source ReadSource(IScriptShell& shell, const std::string& path) {
     Source s;
@@ -16,7 +18,7 @@ Source ReadSource(IScriptShell& shell, const std::string& path) {
         s.text = ToText(shell.RegRead(path));
         s.state = Source::State::Present;
     } catch (const TrappedError& e) {
-        const bool absent = e.Number() == kNotFound || e.Number() == kPathNotFound;
+        const bool absent = e.Number() == kNotFound || e.Number() == kPathNotFound || e.Number() == kKeyDeleted;
         s.state = absent ? Source::State::Absent : Source::State::Unreadable;
     }
     return s;

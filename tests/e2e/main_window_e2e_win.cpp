@@ -451,7 +451,8 @@ TEST_F(PolicyE2E, APolicyThatArrivesAndGoesIsFollowedWithinASecond) {
     EXPECT_TRUE(WaitUntil("the policy shown", [&] { return ComboSel(scripts) == 1 && !IsWindowEnabled(scripts); }, 1000));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
     EXPECT_TRUE(WaitUntil("the user's own value back", [&] { return ComboSel(scripts) == 2 && IsWindowEnabled(scripts); },
-                          1000));
+                          1000))
+        << "shown: entry " << ComboSel(scripts) << (IsWindowEnabled(scripts) ? ", enabled" : ", greyed");
     CloseAndWait();
     ExpectZoneUntouched();
 }
