@@ -189,10 +189,10 @@ void frmMain::cmbRegImage_Click() {
 }
 
 void frmMain::cmbRegJS_Switch_Click() {
-    // Under a policy the write would have no effect. The greyed list still
-    // moves on keys sent to it, so it is put back to the value in effect;
-    // a policy gone meanwhile leaves the pick to stand.
-    if (managed_ && ShowScriptPolicy()) return;
+    // A greyed list is no user's pick: it still moves on keys sent to it.
+    // Under a policy the write would have no effect, so nothing is written
+    // and the list shows again what is in effect now.
+    if (managed_) return ShowRegistryValues();
     picking_ = true;
     try {
         if (view_.cmbRegJS_Switch().ListIndex() != -1)
