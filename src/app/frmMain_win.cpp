@@ -60,8 +60,8 @@ void ComboBoxWin::SetToolTip(const std::string& text) {
     tipText_ = text;
     if (!tip_ && text.empty()) return;
     if (!tip_) {
-        // Made only when first needed: most machines never show it, and the
-        // common controls' tool tips cost start-up time.
+        // Made only when first needed: most machines never show it, so
+        // start-up does not make it.
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
         InitCommonControlsEx(&icc);
         tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
