@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/errors.h"
@@ -163,12 +164,16 @@ bool WriteTrapped(IMessageBox& box, F&& op) {
     }
 }
 // The trap of a registry read: the same box, after which the program ends.
-// Returns what `op` read.
+// Returns what `op` read, if anything.
 template <class F>
 auto ReadTrapped(IMessageBox& box, F&& op) -> decltype(op()) {
-    decltype(op()) value{};
-    if (!WriteTrapped(box, [&] { value = op(); })) throw ProgramEnd{};
-    return value;
+    if constexpr (std::is_void_v<decltype(op())>) {
+        if (!WriteTrapped(box, op)) throw ProgramEnd{};
+    } else {
+        decltype(op()) value{};
+        if (!WriteTrapped(box, [&] { value = op(); })) throw ProgramEnd{};
+        return value;
+    }
 }
 
 // The box of a trap around creating the scripting shell: "実行できません" when

@@ -65,6 +65,7 @@ void Host::OpenUrl(const std::string& url) {
     // shell32 is loaded only here, on the rare way that needs it: importing
     // it would load it, and much with it, at every start. The DLL search is
     // restricted to the system folder, so the name finds the system's copy.
+    // It stays loaded: the handler it starts may still be at work in it.
     using ShellExecute = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
     const HMODULE shell32 = LoadLibraryW(L"shell32.dll");
     const auto run = shell32 ? reinterpret_cast<ShellExecute>(

@@ -32,9 +32,9 @@ std::string ReadSwitch(IScriptShell& shell, const std::string& regPath) {
 
 void GetRegImageValues(IScriptShell& shell, IMessageBox& box) {
     // Only their presence matters: the switch always uses "yes"/"no".
-    (void)ReadTrapped(box, [&] {
+    ReadTrapped(box, [&] {
         (void)ToText(shell.RegRead(std::string(kPicts) + "CheckedValue"));
-        return ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
+        (void)ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
     });
 }
 
