@@ -5,6 +5,17 @@ file(GLOB RC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
 if(RC_SOURCES)
   enable_language(RC)
 endif()
+# The manifest names the processor the exe is built for.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VANTREL_MANIFEST_ARCH amd64)
+else()
+  set(VANTREL_MANIFEST_ARCH x86)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/vantrel.manifest.in
+               ${VANTREL_GENERATED_DIR}/resources/vantrel.manifest @ONLY)
+# The resource compiler finds the generated header and manifest there, and
+# the pictures beside the .rc.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${VANTREL_GENERATED_DIR}/resources -I${CMAKE_SOURCE_DIR}/src/resources")
 
 # The entry point (wWinMain) lives in src/app/main_win.cpp. Everything else of
 # the Windows side goes into an object library, so that the end-to-end driver
@@ -116,7 +127,7 @@ if(VANTREL_BENCH)
   add_executable(vantrel_floor WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_win.cpp
                  ${CMAKE_SOURCE_DIR}/bench/floor.rc)
   target_compile_definitions(vantrel_floor PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-  target_include_directories(vantrel_floor PRIVATE ${CMAKE_SOURCE_DIR}/src/resources)
+  target_include_directories(vantrel_floor PRIVATE ${VANTREL_GENERATED_DIR}/resources)
   target_link_libraries(vantrel_floor PRIVATE ole32 oleaut32 uuid user32 gdi32 kernel32)
   add_executable(vantrel_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_win.cpp)
   target_compile_definitions(vantrel_bench PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
