@@ -40,6 +40,22 @@ if(MINGW)
   target_compile_options(vantrel_core PRIVATE ${VANTREL_SIZE_COMPILE})
 endif()
 
+# Two builds of one commit give the same bytes, whatever the folder and the
+# hour, so that anyone can check the released exe against the sources. GNU ld
+# would stamp the link time into the PE header (and with it the header's
+# checksum); without the stamp the field is 0, which the loader does not read.
+# Paths the compiler records (__FILE__, debug information) are written relative
+# to the source and the build folder. GCC tries the last mapping first, and the
+# build folder usually lies inside the source folder, so it is named last.
+# vantrel_core was made before this file, so it gets the mapping by name.
+if(MINGW)
+  set(VANTREL_PATH_MAP $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
+                       $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>)
+  add_compile_options(${VANTREL_PATH_MAP})
+  target_compile_options(vantrel_core PRIVATE ${VANTREL_PATH_MAP})
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
 set(VANTREL_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 shell32 advapi32 gdi32 user32 kernel32)
 set(VANTREL_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
