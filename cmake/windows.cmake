@@ -85,6 +85,27 @@ if(MINGW)
   endif()
 endif()
 
+# ---- help page -----------------------------------------------------------------
+# ヘルプ opens VantrelV1_0.html from the exe's folder, so the page is rendered
+# beside the exe from its one source, the guide, whenever the guide or the
+# page's template changes. cmark-gfm is rarely found on a Windows machine: a
+# build without it makes the exe alone.
+find_program(VANTREL_CMARK NAMES cmark-gfm)
+if(VANTREL_CMARK)
+  set(VANTREL_HELP_PAGE ${CMAKE_BINARY_DIR}/VantrelV1_0.html)
+  add_custom_command(OUTPUT ${VANTREL_HELP_PAGE}
+    COMMAND ${CMAKE_COMMAND} -DCMARK=${VANTREL_CMARK} -DGUIDE=${CMAKE_SOURCE_DIR}/docs/guide-ja.md
+            -DTEMPLATE=${CMAKE_SOURCE_DIR}/docs/help-template.html -DOUTPUT=${VANTREL_HELP_PAGE}
+            -P ${CMAKE_SOURCE_DIR}/cmake/render-help.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/guide-ja.md ${CMAKE_SOURCE_DIR}/docs/help-template.html
+            ${CMAKE_SOURCE_DIR}/cmake/render-help.cmake
+    COMMENT "Rendering the help page VantrelV1_0.html"
+    VERBATIM)
+  add_custom_target(VantrelV1_0_help ALL DEPENDS ${VANTREL_HELP_PAGE})
+else()
+  message(STATUS "cmark-gfm not found: the help page VantrelV1_0.html is not rendered")
+endif()
+
 # ---- end-to-end driver ---------------------------------------------------------
 # GoogleTest is built from source with the same compiler as the driver (the
 # -posix mingw compiler: GoogleTest needs std::mutex).
