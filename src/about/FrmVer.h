@@ -11,7 +11,6 @@ namespace vantrel {
 // Shown by lblURL and opened by a click on it; the two must stay one text.
 constexpr char kHomePageUrl[] = "http://www.example.jp/vantrel/";
 
-
 class IVerView {
 public:
     virtual ~IVerView() = default;
@@ -24,7 +23,7 @@ public:
 
 class FrmVer {
 public:
-    FrmVer(IVerView& view, Platform platform) : view_(view), p_(platform) {}
+    FrmVer(IVerView& view, Platform platform) : objView(view), objPlatform(platform) {}
 
     void Form_Load();
     void Form_Activate();
@@ -35,8 +34,8 @@ public:
 private:
     void OpenHomePage();
 
-    IVerView& view_;
-    Platform p_;
+    IVerView& objView;
+    Platform objPlatform;
 };
 
 }  // namespace vantrel

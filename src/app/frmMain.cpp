@@ -4,6 +4,8 @@
 #include <exception>
 
 #include "app/frmMain_design.h"
+#include "platform/paths.h"
+#include "platform/traps.h"
 #include "settings/image_setting.h"
 #include "settings/script_setting.h"
 
@@ -35,33 +37,37 @@ constexpr intptr_t kBroadcastWParam = 31;
 void frmMain::Form_Load() {
     try {
         // The running copy is left alone: not activated, not brought forward.
-        if (p_.host.PrevInstance()) throw ProgramEnd{};
+        if (objPlatform.host.PrevInstance()) throw ProgramEnd{};
 
         // The window still has its design size here; this is the size the
         // resize rule restores for the whole run.
-        lngFormWidth = loadWidth_ = CLng(view_.Width());
-        lngFormHeight = loadHeight_ = CLng(view_.Height());
-        loadDpi_ = view_.Dpi();
+        lngFormWidth = lngLoadWidth = CLng(objView.Width());
+        lngFormHeight = lngLoadHeight = CLng(objView.Height());
+        lngLoadDpi = objView.Dpi();
 
-        view_.SetWaitVisible(false);
+        objView.SetWaitVisible(false);
 
-        objShell = p_.objects.CreateScriptShell();
+        objShell = objPlatform.objects.CreateScriptShell();
 
-        // The read operations show their own box and end the program: a
-        // list is only filled with what was read.
-        script::SetCmbRegJS_Switch(view_.cmbRegJS_Switch(), true, script::GetRegJS_Switch(*objShell, p_.msgbox));
+        // What decides the script list is read first: under a policy the
+        // user's own value is not shown, so it need not be there. Without one
+        // the read operations show their own box and end the program, and a
+        // list is only filled with what was read. The policy reads never end
+        // anything.
+        const script::InEffect policy = script::ValueInEffect(script::ReadSources(*objShell));
+        script::SetCmbRegJS_Switch(objView.cmbRegJS_Switch(),
+                                   policy.managed ? std::string() : script::GetRegJS_Switch(*objShell, objPlatform.msgbox));
 
-        image::GetRegImageValues(*objShell, p_.msgbox);
-        const image::Switch sw = image::GetRegImage(*objShell, p_.msgbox);
+        image::GetRegImageValues(*objShell, objPlatform.msgbox);
+        const image::Switch sw = image::GetRegImage(*objShell, objPlatform.msgbox);
         // Before the fill: should the list ever report its preselection as a
         // pick, that write must already go to this key.
         strRegPath = sw.regPath;
-        image::SetCmbRegImage(view_.cmbRegImage(), true, sw.value);
+        image::SetCmbRegImage(objView.cmbRegImage(), sw.value);
 
-        // A policy may fix the script setting; its reads never end anything.
-        (void)ShowScriptPolicy();
+        (void)ShowScriptPolicy(policy);
     } catch (const TrappedError& e) {
-        ShowShellError(p_.msgbox, e);
+        ShowShellError(objPlatform.msgbox, e);
         bool cancel = false;
         Form_Unload(cancel);
         throw ProgramEnd{};
@@ -71,33 +77,34 @@ void frmMain::Form_Load() {
 void frmMain::Form_Shown() {
     // Armed once the window is seen, which it need not wait for; a change
     // made since the start-up reads is then shown at once.
-    const bool armed = p_.watch.Watch({"HKCU\\" + strRegPath, script::kZoneKey, script::kUserPolicyKey,
-                                       script::kMachinePolicyKey, script::kMachinePolicySettingsKey,
-                                       script::kMachineZoneKey},
-                                      [this] { Registry_Change(); });
-    watching_ = armed ? Watching::Yes : Watching::No;
+    objPlatform.watch.Watch({"HKCU\\" + strRegPath, script::kZoneKey, script::kUserPolicyKey,
+                             script::kMachinePolicyKey, script::kMachinePolicySettingsKey, script::kMachineZoneKey},
+                            [this] { Registry_Change(); });
+    blnShown = true;
     Registry_Change();
 }
 
-bool frmMain::ShowScriptPolicy() {
-    const script::InEffect e = script::ValueInEffect(script::ReadSources(*objShell));
-    IComboBox& list = view_.cmbRegJS_Switch();
-    if (e.managed && (!managed_ || list.ListIndex() != e.index)) list.SetListIndex(e.index);
-    if (e.managed != managed_) {
+bool frmMain::ShowScriptPolicy() { return ShowScriptPolicy(script::ValueInEffect(script::ReadSources(*objShell))); }
+
+bool frmMain::ShowScriptPolicy(const script::InEffect& policy) {
+    IComboBox& list = objView.cmbRegJS_Switch();
+    if (policy.managed && (!blnManaged || list.ListIndex() != policy.index)) list.SetListIndex(policy.index);
+    if (policy.managed != blnManaged) {
         // Greyed, and saying why: a pick would write a value with no effect.
-        list.SetEnabled(!e.managed);
-        list.SetToolTip(e.managed ? script::kManagedTip : "");
-        managed_ = e.managed;
+        list.SetEnabled(!policy.managed);
+        list.SetToolTip(policy.managed ? script::kManagedTip : "");
+        blnManaged = policy.managed;
     }
-    return e.managed;
+    return policy.managed;
 }
 
 void frmMain::Form_Activate() {
-    if (watching_ == Watching::No) Registry_Change();
+    // Where a key is not watched, a change may have gone unseen: look.
+    if (blnShown && !objPlatform.watch.Complete()) Registry_Change();
 }
 
 void frmMain::Registry_Change() {
-    if (picking_) changePending_ = true;
+    if (blnPicking) blnChangePending = true;
     else ShowRegistryValues();
 }
 
@@ -114,16 +121,16 @@ void frmMain::ShowRegistryValues() {
     const int16_t img = index([this] { return image::ReadSwitch(*objShell, strRegPath); }, image::IndexOfWord);
     // The program's own writes come back here too: a list that already shows
     // the value is left alone, so it does not flicker. Selecting is no pick.
-    if (view_.cmbRegImage().ListIndex() != img) view_.cmbRegImage().SetListIndex(img);
+    if (objView.cmbRegImage().ListIndex() != img) objView.cmbRegImage().SetListIndex(img);
     if (ShowScriptPolicy()) return;
     const int16_t js = index([this] { return script::ReadPolicy(*objShell); }, script::IndexOfPolicy);
-    if (view_.cmbRegJS_Switch().ListIndex() != js) view_.cmbRegJS_Switch().SetListIndex(js);
+    if (objView.cmbRegJS_Switch().ListIndex() != js) objView.cmbRegJS_Switch().SetListIndex(js);
 }
 
 void frmMain::PickDone() {
-    picking_ = false;
-    if (changePending_) {
-        changePending_ = false;
+    blnPicking = false;
+    if (blnChangePending) {
+        blnChangePending = false;
         ShowRegistryValues();
     }
 }
@@ -138,13 +145,13 @@ void frmMain::Form_DpiChanged() {
     // scale as the client area does. Back at the load DPI the first size
     // comes back exactly.
     Ignoring([this] {
-        if (view_.Dpi() == loadDpi_) {
-            lngFormWidth = loadWidth_;
-            lngFormHeight = loadHeight_;
+        if (objView.Dpi() == lngLoadDpi) {
+            lngFormWidth = lngLoadWidth;
+            lngFormHeight = lngLoadHeight;
             Form_Resize();
         } else {
-            lngFormWidth = CLng(view_.Width());
-            lngFormHeight = CLng(view_.Height());
+            lngFormWidth = CLng(objView.Width());
+            lngFormHeight = CLng(objView.Height());
         }
     });
 }
@@ -154,36 +161,36 @@ void frmMain::Form_Resize() {
     // being restored. A failing minimized query counts as "not minimized",
     // so the size is still put back.
     bool minimized = false;
-    Ignoring([this, &minimized] { minimized = view_.Minimized(); });
+    Ignoring([this, &minimized] { minimized = objView.Minimized(); });
     if (minimized) return;
-    Ignoring([this] { view_.SetWidth(lngFormWidth); });
-    Ignoring([this] { view_.SetHeight(lngFormHeight); });
+    Ignoring([this] { objView.SetWidth(lngFormWidth); });
+    Ignoring([this] { objView.SetHeight(lngFormHeight); });
 }
 
 // ---- picks ------------------------------------------------------------------------
 
 void frmMain::cmbRegImage_Click() {
-    picking_ = true;
+    blnPicking = true;
     try {
-        if (view_.cmbRegImage().ListIndex() == -1) return PickDone();
+        if (objView.cmbRegImage().ListIndex() == -1) return PickDone();
 
-        view_.MoveWait(main_design::kWaitLeft, main_design::kWaitTop);
-        view_.WaitToFront();
-        view_.SetWaitVisible(true);
+        objView.MoveWait(main_design::kWaitLeft, main_design::kWaitTop);
+        objView.WaitToFront();
+        objView.SetWaitVisible(true);
         // Nothing returns to the message loop until the broadcast is over,
         // so the panel has to be painted now or it is never seen.
-        view_.Refresh();
+        objView.Refresh();
 
         // A refused write has shown its own box; the notice goes out anyway.
-        (void)image::SetRegImage(*objShell, p_.msgbox, strRegPath, view_.cmbRegImage().ListIndex());
+        image::SetRegImage(*objShell, objPlatform.msgbox, strRegPath, objView.cmbRegImage().ListIndex());
 
         const int32_t emptyText = 0;
-        (void)p_.api.SendMessageA(IWinApi::kHwndBroadcast, IWinApi::kWmWinIniChange, kBroadcastWParam, &emptyText);
+        (void)objPlatform.api.SendMessageA(IWinApi::kHwndBroadcast, IWinApi::kWmWinIniChange, kBroadcastWParam, &emptyText);
 
-        view_.SetWaitVisible(false);
-        view_.Refresh();
+        objView.SetWaitVisible(false);
+        objView.Refresh();
     } catch (const TrappedError& e) {
-        ShowError(p_.msgbox, e, kPickErrorTitle);
+        ShowError(objPlatform.msgbox, e, kPickErrorTitle);
     }
     PickDone();
 }
@@ -192,13 +199,13 @@ void frmMain::cmbRegJS_Switch_Click() {
     // A greyed list is no user's pick: it still moves on keys sent to it.
     // Under a policy the write would have no effect, so nothing is written
     // and the list shows again what is in effect now.
-    if (managed_) return ShowRegistryValues();
-    picking_ = true;
+    if (blnManaged) return ShowRegistryValues();
+    blnPicking = true;
     try {
-        if (view_.cmbRegJS_Switch().ListIndex() != -1)
-            (void)script::SetRegJS_Switch(*objShell, p_.msgbox, view_.cmbRegJS_Switch().ListIndex());
+        if (objView.cmbRegJS_Switch().ListIndex() != -1)
+            script::SetRegJS_Switch(*objShell, objPlatform.msgbox, objView.cmbRegJS_Switch().ListIndex());
     } catch (const TrappedError& e) {
-        ShowError(p_.msgbox, e, kPickErrorTitle);
+        ShowError(objPlatform.msgbox, e, kPickErrorTitle);
     }
     PickDone();
 }
@@ -214,7 +221,7 @@ void frmMain::lblScriptExecute_MouseUp(int16_t button, int16_t, float, float) { 
 void frmMain::OpenPopup(int16_t button) {
     // Modifier keys and the pointer position play no part.
     if (button != kRightButton) return;
-    switch (view_.PopupMenu()) {
+    switch (objView.PopupMenu()) {
     case PopupChoice::Setting: mnuSetting_Click(); break;
     case PopupChoice::Help: mnuHelp_Click(); break;
     case PopupChoice::About: mnuAbout_Click(); break;
@@ -222,14 +229,19 @@ void frmMain::OpenPopup(int16_t button) {
     }
 }
 
-void frmMain::mnuSetting_Click() { view_.ShowSettingDialog(); }
+void frmMain::mnuSetting_Click() { objView.ShowSettingDialog(); }
 
-void frmMain::mnuAbout_Click() { view_.ShowAboutDialog(); }
+void frmMain::mnuAbout_Click() { objView.ShowAboutDialog(); }
 
 void frmMain::mnuHelp_Click() {
-    const std::string path = WithBackslash(FolderOf(p_.host.ExePath())) + "VantrelV1_0.hlp";
-    // The viewer reports a missing or broken file itself.
-    (void)p_.api.WinHelpA(view_.hWnd(), path, IWinApi::kHelpContents, 0);
+    const std::string folder = WithBackslash(FolderOf(objPlatform.host.ExePath()));
+    // Windows 10 and later have no viewer for the help file: there the page
+    // beside the program stands in for it, opened as any page is. Nothing is
+    // shown by the program either way; the viewer or the browser speaks for
+    // itself.
+    if (objPlatform.host.WindowsMajorVersion() >= 10 && objPlatform.host.FileExists(folder + kHelpPage))
+        return Ignoring([&] { objPlatform.host.OpenWithSystem(folder + kHelpPage); });
+    (void)objPlatform.api.WinHelpA(objView.hWnd(), folder + kHelpFile, IWinApi::kHelpContents, 0);
 }
 
 }  // namespace vantrel

@@ -12,12 +12,21 @@
 
 namespace vantrel {
 
+namespace script {
+struct InEffect;
+}
+
 enum class PopupChoice { None, Setting, Help, About };
 
 // Mouse buttons as the mouse-release events report them.
 constexpr int16_t kLeftButton = 1;
 constexpr int16_t kRightButton = 2;
 constexpr int16_t kMiddleButton = 4;
+
+// The help beside the program: the help file for the system's help viewer,
+// and the page that stands in for it where Windows has no such viewer.
+inline constexpr char kHelpFile[] = "VantrelV1_0.hlp";
+inline constexpr char kHelpPage[] = "VantrelV1_0.html";
 
 class IMainView {
 public:
@@ -51,7 +60,7 @@ public:
 
 class frmMain {
 public:
-    frmMain(IMainView& view, Platform platform) : view_(view), p_(platform) {}
+    frmMain(IMainView& view, Platform platform) : objView(view), objPlatform(platform) {}
 
     // Raises ProgramEnd when the program must end instead of showing the window.
     void Form_Load();
@@ -62,7 +71,8 @@ public:
     void Form_Shown();
     // Runs each time the window becomes the active one.
     void Form_Activate();
-    // A watched key changed: each list shows what the registry holds now.
+    // A watched key changed, or a list moved without a pick: each list shows
+    // what the registry holds now.
     void Registry_Change();
     // The window has moved to a monitor of another scale and taken the outer
     // size the system suggested for it there.
@@ -89,10 +99,11 @@ private:
     void ShowRegistryValues();
     // Shows the script policy in effect when a policy fixes it; true then.
     bool ShowScriptPolicy();
+    bool ShowScriptPolicy(const script::InEffect& policy);
     void PickDone();
 
-    IMainView& view_;
-    Platform p_;
+    IMainView& objView;
+    Platform objPlatform;
 
     std::unique_ptr<IScriptShell> objShell;
     std::string strRegPath;
@@ -100,13 +111,13 @@ private:
     int32_t lngFormHeight = 0;
     // The size recorded at load and its DPI: a move back to that DPI gets
     // exactly this size again, whatever the rounding on the way.
-    int32_t loadWidth_ = 0, loadHeight_ = 0;
-    int loadDpi_ = 0;
-    bool managed_ = false;       // a policy fixes the script setting
-    // Whether the keys are watched; without a watch activation reads again.
-    enum class Watching { NotYet, Yes, No } watching_ = Watching::NotYet;
-    bool picking_ = false;       // a pick is being written
-    bool changePending_ = false; // a change seen meanwhile, shown after the pick
+    int32_t lngLoadWidth = 0;
+    int32_t lngLoadHeight = 0;
+    int32_t lngLoadDpi = 0;
+    bool blnShown = false;          // on screen, the registry watched
+    bool blnManaged = false;        // a policy fixes the script setting
+    bool blnPicking = false;        // a pick is being written
+    bool blnChangePending = false;  // a change seen meanwhile, shown after the pick
 };
 
 }  // namespace vantrel

@@ -1,7 +1,5 @@
 #include "app/frmMain_win.h"
 
-#include <commctrl.h>
-
 #include <string>
 #include <vector>
 
@@ -39,56 +37,6 @@ int16_t ShiftState() {
 
 }  // namespace
 
-// ---- ComboBoxWin --------------------------------------------------------------
-
-void ComboBoxWin::Clear() { SendMessageW(h_, CB_RESETCONTENT, 0, 0); }
-
-void ComboBoxWin::AddItem(const std::string& text) {
-    SendMessageW(h_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
-}
-
-int16_t ComboBoxWin::ListIndex() {
-    const LRESULT sel = SendMessageW(h_, CB_GETCURSEL, 0, 0);
-    return sel == CB_ERR ? int16_t{-1} : static_cast<int16_t>(sel);
-}
-
-void ComboBoxWin::SetListIndex(int16_t index) { SendMessageW(h_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-
-void ComboBoxWin::SetEnabled(bool enabled) { EnableWindow(h_, enabled ? TRUE : FALSE); }
-
-void ComboBoxWin::SetToolTip(const std::string& text) {
-    tipText_ = text;
-    if (!tip_ && text.empty()) return;
-    if (!tip_) {
-        // Made only when first needed: most machines never show it, so
-        // start-up does not make it.
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
-        InitCommonControlsEx(&icc);
-        tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                               0, 0, GetParent(h_), nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (!tip_) return;
-    }
-    PlaceToolTip();
-}
-
-void ComboBoxWin::PlaceToolTip() {
-    if (!tip_) return;
-    // A disabled list gets no mouse messages: its window does, so the tool is
-    // the list's area of the window.
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = GetParent(h_);
-    ti.uId = reinterpret_cast<UINT_PTR>(h_);
-    SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    if (tipText_.empty()) return;
-    const std::wstring text = Widen(tipText_);
-    ti.uFlags = TTF_SUBCLASS;
-    ti.lpszText = const_cast<wchar_t*>(text.c_str());
-    GetWindowRect(h_, &ti.rect);
-    MapWindowPoints(nullptr, ti.hwnd, reinterpret_cast<POINT*>(&ti.rect), 2);
-    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
 // ---- MainWindow -----------------------------------------------------------------
 
 int MainWindow::Run(int showCommand) {
@@ -115,7 +63,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (lp != 0) OnListNotify(LOWORD(wp), HIWORD(wp));
         return 0;
     case kMsgPick:
-        Pick(static_cast<int>(wp));
+        Pick(static_cast<int>(wp), lp != 0);
         return 0;
     case kMsgShown:
         form_.Form_Shown();
@@ -166,46 +114,18 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnListNotify(int id, int code) {
-    ListState* st = id == ids::kCmbRegImage ? &imageList_ : id == ids::kCmbRegJS_Switch ? &scriptList_ : nullptr;
-    if (!st) return;
-    const int sel = static_cast<int>(SendMessageW(controls_[id], CB_GETCURSEL, 0, 0));
-    // While the list is open, the arrow keys and the pointer move the
-    // selection and the list reports every step; only the entry the user
-    // finally takes is a pick. With the list closed every change is a pick.
-    // One choice arrives as several notifications (Wine: SELENDOK, CLOSEUP,
-    // then SELCHANGE; Windows in another order), all within the same input
-    // message, so they are gathered into one posted pick.
-    bool pick = false;
-    switch (code) {
-    case CBN_DROPDOWN:
-        st->dropped = true;
-        st->selAtDrop = sel;
-        break;
-    case CBN_SELCHANGE: pick = !st->dropped; break;
-    case CBN_SELENDOK: pick = st->dropped; break;
-    case CBN_CLOSEUP:
-        // Closed without taking an entry, but showing another one than
-        // before: the setting the user sees has changed all the same.
-        pick = st->dropped && sel != st->selAtDrop;
-        st->dropped = false;
-        break;
-    default:
-        break;
-    }
-    if (pick && !st->pickQueued) {
-        st->pickQueued = true;
-        PostMessageW(hwnd(), kMsgPick, static_cast<WPARAM>(id), 0);
-    }
+    ComboBoxWin* list = id == ids::kCmbRegImage ? &cmbRegImage_ : id == ids::kCmbRegJS_Switch ? &cmbRegJS_Switch_ : nullptr;
+    if (!list) return;
+    const ListPicks::Outcome outcome = list->Notified(code);
+    if (outcome != ListPicks::Outcome::None)
+        PostMessageW(hwnd(), kMsgPick, static_cast<WPARAM>(id), outcome == ListPicks::Outcome::PutBack);
 }
 
-void MainWindow::Pick(int id) {
-    if (id == ids::kCmbRegImage) {
-        imageList_.pickQueued = false;
-        form_.cmbRegImage_Click();
-    } else if (id == ids::kCmbRegJS_Switch) {
-        scriptList_.pickQueued = false;
-        form_.cmbRegJS_Switch_Click();
-    }
+void MainWindow::Pick(int id, bool putBack) {
+    // A list that moved without a pick shows the setting again.
+    if (putBack) form_.Registry_Change();
+    else if (id == ids::kCmbRegImage) form_.cmbRegImage_Click();
+    else if (id == ids::kCmbRegJS_Switch) form_.cmbRegJS_Switch_Click();
 }
 
 void MainWindow::OnMouseUp(int16_t button, LPARAM lp) {

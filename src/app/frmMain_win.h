@@ -5,29 +5,11 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
+#include "platform/controls_win.h"
 #include "platform/window_win.h"
 #include "shortcut/frmSetting.h"
 
 namespace vantrel::win {
-
-// A CBS_DROPDOWNLIST combobox.
-class ComboBoxWin : public IComboBox {
-public:
-    void Attach(HWND h) { h_ = h; }
-    void Clear() override;
-    void AddItem(const std::string& text) override;
-    int16_t ListIndex() override;
-    void SetListIndex(int16_t index) override;
-    void SetEnabled(bool enabled) override;
-    void SetToolTip(const std::string& text) override;
-    // Puts the tool tip's area back over the list after a new layout.
-    void PlaceToolTip();
-
-private:
-    HWND h_ = nullptr;
-    HWND tip_ = nullptr;  // created at the first tool tip, owned by the window
-    std::string tipText_;
-};
 
 class MainWindow : public Window, public IMainView {
 public:
@@ -61,15 +43,8 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // What a drop-down list is doing, so that one pick writes once.
-    struct ListState {
-        bool dropped = false;
-        bool pickQueued = false;
-        int selAtDrop = -1;
-    };
-
     void OnListNotify(int id, int code);
-    void Pick(int id);
+    void Pick(int id, bool putBack);
     void OnMouseUp(int16_t button, LPARAM lp);
     SIZE OuterPixels();
     void Resize(int width, int height);
@@ -80,8 +55,6 @@ private:
     bool movingDpi_ = false;  // taking the system's suggested size at a new DPI
     ComboBoxWin cmbRegImage_;
     ComboBoxWin cmbRegJS_Switch_;
-    ListState imageList_;
-    ListState scriptList_;
     frmMain form_;
     // The settings dialog's logic outlives each opening: it remembers the
     // Programs folder between two openings.

@@ -28,15 +28,42 @@ public:
     virtual void SetToolTip(const std::string& text) = 0;
 };
 
-// Fills a list with `entries`, selects the one at `index` (none for -1) and
-// sets its enabled state. The entries' texts are all different, so the
-// entry at an index is the one whose text a stored value names.
-inline void FillList(IComboBox& list, std::initializer_list<const char*> entries, int16_t index, bool enabled) {
+// Fills a list with `entries` and selects the one at `index` (none for -1).
+// The entries' texts are all different, so the entry at an index is the one
+// whose text a stored value names.
+inline void FillList(IComboBox& list, std::initializer_list<const char*> entries, int16_t index) {
     list.Clear();
     for (const char* entry : entries) list.AddItem(entry);
     list.SetListIndex(index);
-    list.SetEnabled(enabled);
 }
+
+// Which of a drop-down list's notifications make a pick. One choice arrives
+// as several notifications, in an order that differs between systems (Wine:
+// SELENDOK, CLOSEUP, then SELCHANGE; Windows otherwise), so the rule looks at
+// the selection, not at the order: the list's entry is compared with the one
+// it is known to show, which the program sets (its own selections, e.g. a
+// change made elsewhere shown while the list is open) and each pick moves.
+class ListPicks {
+public:
+    enum class Note { DropDown, SelChange, SelEndOk, CloseUp };
+    enum class Outcome {
+        None,
+        Pick,     // the user took the entry now selected
+        PutBack,  // the selection moved but nobody picked: show the setting again
+    };
+    // The list reported `note`; `sel` is its selection then, `enabled`
+    // whether it takes input. A greyed list still moves on keys sent to it,
+    // which is no user's pick.
+    Outcome Notify(Note note, int sel, bool enabled);
+    // The program selected `sel` itself: that is no pick, and from now on it
+    // is the entry the list is known to show.
+    void SelectedByProgram(int sel);
+
+private:
+    int known_ = -1;
+    bool dropped_ = false;
+    bool movedWhileDropped_ = false;
+};
 
 // ---- geometry ------------------------------------------------------------------
 // Design geometry is in twips: 1440 per inch, 15 per pixel at 96 DPI.

@@ -1,5 +1,7 @@
 #include "platform/controls_win.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 
 #include "platform/user32_win.h"
@@ -181,6 +183,74 @@ LRESULT Controls::Colour(HDC dc, HWND control) const {
     SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : colour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// ---- ComboBoxWin --------------------------------------------------------------
+
+void ComboBoxWin::Clear() {
+    SendMessageW(h_, CB_RESETCONTENT, 0, 0);
+    picks_.SelectedByProgram(-1);
+}
+
+void ComboBoxWin::AddItem(const std::string& text) {
+    SendMessageW(h_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+
+int16_t ComboBoxWin::ListIndex() {
+    const LRESULT sel = SendMessageW(h_, CB_GETCURSEL, 0, 0);
+    return sel == CB_ERR ? int16_t{-1} : static_cast<int16_t>(sel);
+}
+
+void ComboBoxWin::SetListIndex(int16_t index) {
+    SendMessageW(h_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    picks_.SelectedByProgram(index);
+}
+
+void ComboBoxWin::SetEnabled(bool enabled) { EnableWindow(h_, enabled ? TRUE : FALSE); }
+
+void ComboBoxWin::SetToolTip(const std::string& text) {
+    tipText_ = text;
+    if (!tip_ && text.empty()) return;
+    if (!tip_) {
+        // Made only when first needed: most machines never show it, so
+        // start-up does not make it.
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                               0, 0, GetParent(h_), nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!tip_) return;
+    }
+    PlaceToolTip();
+}
+
+ListPicks::Outcome ComboBoxWin::Notified(int code) {
+    ListPicks::Note note;
+    switch (code) {
+    case CBN_DROPDOWN: note = ListPicks::Note::DropDown; break;
+    case CBN_SELCHANGE: note = ListPicks::Note::SelChange; break;
+    case CBN_SELENDOK: note = ListPicks::Note::SelEndOk; break;
+    case CBN_CLOSEUP: note = ListPicks::Note::CloseUp; break;
+    default: return ListPicks::Outcome::None;
+    }
+    return picks_.Notify(note, ListIndex(), IsWindowEnabled(h_) != FALSE);
+}
+
+void ComboBoxWin::PlaceToolTip() {
+    if (!tip_) return;
+    // A disabled list gets no mouse messages: its window does, so the tool is
+    // the list's area of the window.
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = GetParent(h_);
+    ti.uId = reinterpret_cast<UINT_PTR>(h_);
+    SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (tipText_.empty()) return;
+    const std::wstring text = Widen(tipText_);
+    ti.uFlags = TTF_SUBCLASS;
+    ti.lpszText = const_cast<wchar_t*>(text.c_str());
+    GetWindowRect(h_, &ti.rect);
+    MapWindowPoints(nullptr, ti.hwnd, reinterpret_cast<POINT*>(&ti.rect), 2);
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 SIZE OuterSize(const WindowDesign& design, DWORD style, DWORD exStyle, int dpi) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,30 @@ private:
     const WindowDesign* design_ = nullptr;
     std::vector<HWND> hwnds_;  // in table order
     std::vector<std::pair<const FontDesign*, Font>> fonts_;
+};
+
+// A CBS_DROPDOWNLIST combobox, with the tool tip it may carry and the rule
+// that tells which of its notifications make a pick.
+class ComboBoxWin : public IComboBox {
+public:
+    void Attach(HWND h) { h_ = h; }
+    void Clear() override;
+    void AddItem(const std::string& text) override;
+    int16_t ListIndex() override;
+    void SetListIndex(int16_t index) override;
+    void SetEnabled(bool enabled) override;
+    void SetToolTip(const std::string& text) override;
+    // What its notification `code` (CBN_...) makes: a pick, a selection to
+    // put back, or nothing.
+    ListPicks::Outcome Notified(int code);
+    // Puts the tool tip's area back over the list after a new layout.
+    void PlaceToolTip();
+
+private:
+    HWND h_ = nullptr;
+    HWND tip_ = nullptr;  // created at the first tool tip, owned by the window
+    std::string tipText_;
+    ListPicks picks_;
 };
 
 // The outer size of a window with the design's client area at `dpi`.

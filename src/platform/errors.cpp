@@ -29,6 +29,20 @@ std::string TrimMessage(std::string text) {
     return text;
 }
 
+uint32_t ShellExecuteError(intptr_t answer) {
+    switch (answer) {
+    case 0: return 8;      // out of memory: ERROR_NOT_ENOUGH_MEMORY
+    case 26: return 32;    // SE_ERR_SHARE: ERROR_SHARING_VIOLATION
+    case 27:               // SE_ERR_ASSOCINCOMPLETE
+    case 31: return 1155;  // SE_ERR_NOASSOC: ERROR_NO_ASSOCIATION
+    case 28:               // SE_ERR_DDETIMEOUT
+    case 29:               // SE_ERR_DDEFAIL
+    case 30: return 1156;  // SE_ERR_DDEBUSY: ERROR_DDE_FAIL
+    case 32: return 1157;  // SE_ERR_DLLNOTFOUND: ERROR_DLL_NOT_FOUND
+    default: return static_cast<uint32_t>(answer);
+    }
+}
+
 ErrValue MapFailure(const CallFailure& failure, const SystemText& systemText) {
     ErrValue e;
     e.number = failure.hresult;

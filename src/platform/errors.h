@@ -69,6 +69,12 @@ std::string ErrText(const ErrValue& e);
 // value; anything else becomes one of the catalogue's own.
 ErrValue DescribeUnexpected(std::exception_ptr e);
 
+// The Windows error a failed ShellExecute means. Its answer (32 or less on a
+// failure) is all it reports: it need not set the thread's last error. The
+// old answers below 32 are Windows errors of their own number; 0 and 26 to 32
+// are its own and are given the error they stand for.
+uint32_t ShellExecuteError(intptr_t answer);
+
 // ---- failed late-bound calls -------------------------------------------------
 // Invoke's answer when the object raised an exception of its own; the real
 // cause then sits in the EXCEPINFO.

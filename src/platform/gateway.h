@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "platform/errors.h"
@@ -65,6 +64,9 @@ public:
 class IBrowser {
 public:
     virtual ~IBrowser() = default;
+    // The browser runs in a process of its own, which the system does not
+    // let take the foreground from us unless we allow it.
+    virtual void AllowToFront() = 0;
     virtual void SetVisible(bool visible) = 0;
     virtual void Navigate(const std::string& url) = 0;
 };
@@ -75,6 +77,9 @@ public:
     virtual ~IObjectFactory() = default;
     virtual std::unique_ptr<IScriptShell> CreateScriptShell() = 0;  // "WScript.Shell"
     virtual std::unique_ptr<IBrowser> CreateBrowser() = 0;          // "InternetExplorer.Application"
+    // Whether the system knows "InternetExplorer.Application" at all; nothing
+    // is created. Never raises.
+    virtual bool BrowserRegistered() = 0;
 };
 
 // The user32 functions of mdlWinAPI. Window handles travel as integers;
@@ -102,20 +107,19 @@ public:
     virtual bool PrevInstance() = 0;
     // Full path of the running executable.
     virtual std::string ExePath() = 0;
+    // The major version of Windows as the system itself reports it (10 on
+    // Windows 10 and 11), whatever the program's manifest claims. Never raises.
+    virtual int WindowsMajorVersion() = 0;
+    // Whether a file is there. Never raises.
+    virtual bool FileExists(const std::string& path) = 0;
     // Open a file for reading and close it again; each step may raise.
     virtual void OpenForRead(const std::string& path) = 0;
     virtual void Close() = 0;
     virtual void RemoveFile(const std::string& path) = 0;
-    // Hands a URL to the system's handler for its scheme (the default browser).
-    virtual void OpenUrl(const std::string& url) = 0;
+    // Hands a URL or a file to the system's handler for it ("open"): the
+    // default browser, the program registered for the file's type.
+    virtual void OpenWithSystem(const std::string& target) = 0;
 };
-
-// The folder of a file's path ("C:\Tools", or "D:\" at a drive root) and its
-// name without the extension.
-std::string FolderOf(const std::string& path);
-std::string BaseNameOf(const std::string& path);
-// A folder with "\" appended unless it already ends in one.
-std::string WithBackslash(std::string folder);
 
 // Change notification for registry keys. It only says when to look; the
 // values are still read through the scripting shell.
@@ -125,9 +129,13 @@ public:
     // Watches the keys ("HKCU\\..." or "HKLM\\...") from now on: `changed` runs on the
     // user-interface thread, from its message loop, after a value of one of
     // them changed or the key went away or came back. A key that does not
-    // exist yet is watched for its coming. False when the system cannot
-    // watch them.
-    virtual bool Watch(const std::vector<std::string>& keys, std::function<void()> changed) = 0;
+    // exist yet is watched for its coming.
+    virtual void Watch(const std::vector<std::string>& keys, std::function<void()> changed) = 0;
+    // True when every key has been watched without a gap since the last
+    // question (or since Watch). A key the system would not watch, at the
+    // start or again after a change, is tried once more first; while the
+    // answer is false, a change may have gone unseen.
+    virtual bool Complete() = 0;
 };
 
 enum class MsgIcon { Critical, Information };
@@ -138,47 +146,6 @@ public:
     virtual ~IMessageBox() = default;
     virtual void Show(const std::string& text, const std::string& title, MsgIcon icon) = 0;
 };
-
-// A trapped error in its box: critical icon, number ":" description.
-void ShowError(IMessageBox& box, const TrappedError& e, const char* title = kErrorTitle);
-
-// A step whose failure is ignored: the next step runs all the same.
-template <class F>
-void Ignoring(F&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
-// The trap of a registry write: a failure is shown in the "エラー" box and
-// the operation returns false. True when `op` went through.
-template <class F>
-bool WriteTrapped(IMessageBox& box, F&& op) {
-    try {
-        op();
-        return true;
-    } catch (const TrappedError& e) {
-        ShowError(box, e);
-        return false;
-    }
-}
-// The trap of a registry read: the same box, after which the program ends.
-// Returns what `op` read, if anything.
-template <class F>
-auto ReadTrapped(IMessageBox& box, F&& op) -> decltype(op()) {
-    if constexpr (std::is_void_v<decltype(op())>) {
-        if (!WriteTrapped(box, op)) throw ProgramEnd{};
-    } else {
-        decltype(op()) value{};
-        if (!WriteTrapped(box, [&] { value = op(); })) throw ProgramEnd{};
-        return value;
-    }
-}
-
-// The box of a trap around creating the scripting shell: "実行できません" when
-// it is not installed (true), otherwise the error box (false).
-bool ShowShellError(IMessageBox& box, const TrappedError& e);
 
 // Everything the core reaches outside itself, handed to each window's logic.
 struct Platform {

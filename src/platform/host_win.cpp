@@ -61,7 +61,24 @@ void Host::RemoveFile(const std::string& path) {
     if (!DeleteFileW(Widen(path).c_str())) RaiseFileError();
 }
 
-void Host::OpenUrl(const std::string& url) {
+int Host::WindowsMajorVersion() {
+    // GetVersionEx answers what the manifest lets it (6.2 for a program that
+    // does not name Windows 10); the kernel's own call tells the truth.
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto get = ntdll ? reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                           : nullptr;
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return get && get(&info) == 0 ? static_cast<int>(info.dwMajorVersion) : 0;
+}
+
+bool Host::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Host::OpenWithSystem(const std::string& target) {
     // shell32 is loaded only here, on the rare way that needs it: importing
     // it would load it, and much with it, at every start. The DLL search is
     // restricted to the system folder, so the name finds the system's copy.
@@ -72,9 +89,12 @@ void Host::OpenUrl(const std::string& url) {
                                    reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
                              : nullptr;
     if (!run) RaiseLastError();
-    // Values up to 32 are errors, as old as the call itself.
-    if (reinterpret_cast<INT_PTR>(run(nullptr, L"open", Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+    const INT_PTR answer =
+        reinterpret_cast<INT_PTR>(run(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (answer <= 32) {
+        SetLastError(ShellExecuteError(answer));
         RaiseLastError();
+    }
 }
 
 }  // namespace vantrel::win

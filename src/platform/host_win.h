@@ -20,10 +20,12 @@ public:
 
     bool PrevInstance() override;
     std::string ExePath() override;
+    int WindowsMajorVersion() override;
+    bool FileExists(const std::string& path) override;
     void OpenForRead(const std::string& path) override;
     void Close() override;
     void RemoveFile(const std::string& path) override;
-    void OpenUrl(const std::string& url) override;
+    void OpenWithSystem(const std::string& target) override;
 
 private:
     std::wstring instanceName_;

@@ -81,9 +81,27 @@ void WshShortcut::Save() { link_.Call(L"Save"); }
 
 // ---- IeBrowser --------------------------------------------------------------
 
+void IeBrowser::AllowToFront() {
+    // The browser's window handle is a property of the object; its process is
+    // the one allowed to take the foreground.
+    const Variant v = ie_.Get(L"HWND");
+    Variant handle;
+    if (FAILED(VariantChangeType(handle.get(), const_cast<VARIANT*>(v.get()), 0, VT_I8))) kErrTypeMismatch.Raise();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<INT_PTR>(V_I8(handle.get()))), &pid);
+    if (!pid || !AllowSetForegroundWindow(pid)) RaiseLastError();
+}
+
 // Visible is a VARIANT_BOOL property: true must travel as VARIANT_TRUE (-1).
 void IeBrowser::SetVisible(bool visible) { ie_.Put(L"Visible", visible); }
 
 void IeBrowser::Navigate(const std::string& url) { ie_.Call(L"Navigate", url); }
+
+// ---- ObjectFactory ------------------------------------------------------------
+
+bool ObjectFactory::BrowserRegistered() {
+    CLSID clsid;
+    return SUCCEEDED(CLSIDFromProgID(L"InternetExplorer.Application", &clsid));
+}
 
 }  // namespace vantrel::win

@@ -43,6 +43,7 @@ class IeBrowser : public IBrowser {
 public:
     // Raises kErrCannotCreate when the browser's automation object cannot be created.
     IeBrowser() : ie_(Dispatch::Create(L"InternetExplorer.Application")) {}
+    void AllowToFront() override;
     void SetVisible(bool visible) override;
     void Navigate(const std::string& url) override;
 
@@ -54,6 +55,7 @@ class ObjectFactory : public IObjectFactory {
 public:
     std::unique_ptr<IScriptShell> CreateScriptShell() override { return std::make_unique<WshShell>(); }
     std::unique_ptr<IBrowser> CreateBrowser() override { return std::make_unique<IeBrowser>(); }
+    bool BrowserRegistered() override;
 };
 
 }  // namespace vantrel::win

@@ -2,84 +2,87 @@
 
 namespace vantrel::win {
 
-bool RegistryWatch::Watch(const std::vector<std::string>& keys, std::function<void()> changed) {
-    changed_ = std::move(changed);
-    for (const std::string& key : keys) {
-        // The shell's spelling of the root, as the core writes every path.
-        const bool machine = key.rfind("HKLM\\", 0) == 0;
-        const std::wstring path = Widen(key.substr(key.find('\\') + 1));
-        Watched w{machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path,
-                  KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}};
-        // Without an event, or with a registry that refuses notification
-        // (a system or a key that does not support it), there is no watch:
-        // the caller then reads again when the window is activated.
-        if (!w.event || !Arm(w)) {
-            watched_.clear();
-            return false;
-        }
-        watched_.push_back(std::move(w));
-    }
+// ---- KeyNotice ---------------------------------------------------------------------
+
+void KeyNotice::Reset() {
+    keys_.clear();
+    ResetEvent(event_);
+}
+
+bool KeyNotice::Open(const std::string& path) {
+    HKEY k = nullptr;
+    const std::wstring w = Widen(path);
+    if (RegOpenKeyExW(root_, w.empty() ? nullptr : w.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
+    keys_.emplace_back(k);
     return true;
 }
 
-namespace {
+IKeyNotice::Armed KeyNotice::Notify(size_t nth, bool values) {
+    const DWORD filter = REG_NOTIFY_CHANGE_NAME | (values ? REG_NOTIFY_CHANGE_LAST_SET : 0);
+    const LONG rc = RegNotifyChangeKeyValue(keys_[nth].get(), FALSE, filter, event_, TRUE);
+    if (rc == ERROR_SUCCESS) return Armed::Yes;
+    return rc == ERROR_KEY_DELETED ? Armed::KeyGone : Armed::Refused;
+}
 
-bool KeyExists(HKEY root, const std::wstring& path) {
+bool KeyNotice::Exists(const std::string& path) {
     HKEY k = nullptr;
-    if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
+    const std::wstring w = Widen(path);
+    if (RegOpenKeyExW(root_, w.empty() ? nullptr : w.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
 }
 
-}  // namespace
+void KeyNotice::Signal() { SetEvent(event_); }
 
-// The key's own handle hears of its values, but not of its own deletion:
-// only its parent does. So the event is armed on the key and on its parent,
-// or, while the key is missing, on the two nearest keys above it that exist,
-// which hear of it coming back. The upper one is armed first, and what was
-// found is looked at once more when all is armed: a key that went or came
-// while the watch was being set up is then not missed.
+// ---- RegistryWatch -------------------------------------------------------------
+
+void RegistryWatch::Watch(const std::vector<std::string>& keys, std::function<void()> changed) {
+    changed_ = std::move(changed);
+    for (const std::string& key : keys) {
+        // The shell's spelling of the root, as the core writes every path.
+        const HKEY root = key.rfind("HKLM\\", 0) == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        const HANDLE e = event.get();
+        watched_.push_back(Watched{key.substr(key.find('\\') + 1), std::move(event), KeyNotice(root, e), false});
+        // A key the system will not watch is tried again at the next question.
+        if (!Arm(watched_.back())) gap_ = true;
+    }
+}
+
 bool RegistryWatch::Arm(Watched& w) {
-    w.keys.clear();  // closing an armed handle signals the event
-    ResetEvent(w.event.get());
-    DWORD filters[2] = {};
-    std::wstring path = w.path, nearest;
-    DWORD filter = REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME;
-    while (w.keys.size() < 2) {
-        HKEY k = nullptr;
-        if (RegOpenKeyExW(w.root, path.empty() ? nullptr : path.c_str(), 0, KEY_NOTIFY, &k) == ERROR_SUCCESS) {
-            if (w.keys.empty()) nearest = path;
-            filters[w.keys.size()] = filter;
-            w.keys.emplace_back(k);
-        }
-        if (path.empty()) break;
-        const size_t slash = path.find_last_of(L'\\');
-        path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-        filter = REG_NOTIFY_CHANGE_NAME;
+    w.keys.Reset();
+    w.armed = w.event && ArmKeyWatch(w.path, w.keys);
+    return w.armed;
+}
+
+bool RegistryWatch::Complete() {
+    bool whole = !gap_;
+    gap_ = false;
+    // A key not armed now may have changed unseen, even if it can be armed again.
+    for (Watched& w : watched_) {
+        if (w.armed) continue;
+        whole = false;
+        if (!Arm(w)) gap_ = true;
     }
-    for (size_t i = w.keys.size(); i-- > 0;) {
-        const LONG rc = RegNotifyChangeKeyValue(w.keys[i].get(), FALSE, filters[i], w.event.get(), TRUE);
-        // Gone since it was opened: look again at once.
-        if (rc == ERROR_KEY_DELETED) SetEvent(w.event.get());
-        else if (rc != ERROR_SUCCESS) return false;
-    }
-    // The key itself, or the one below the nearest that exists on the way to it.
-    const bool found = nearest == w.path;
-    const std::wstring next = found ? w.path : w.path.substr(0, w.path.find(L'\\', nearest.size() + 1));
-    if (KeyExists(w.root, next) != found) SetEvent(w.event.get());
-    return !w.keys.empty();
+    return whole;
 }
 
 std::vector<HANDLE> RegistryWatch::Handles() {
     std::vector<HANDLE> handles;
-    for (const Watched& w : watched_) handles.push_back(w.event.get());
+    // Only armed keys: a key whose arming failed has nothing to wait for.
+    for (const Watched& w : watched_)
+        if (w.armed) handles.push_back(w.event.get());
     return handles;
 }
 
 void RegistryWatch::Signalled(size_t index) {
+    size_t i = 0;
+    for (; i < watched_.size(); ++i)
+        if (watched_[i].armed && index-- == 0) break;
     // Armed again before the values are read, so that a change made while
-    // they are read is not missed.
-    if (!Arm(watched_[index])) ResetEvent(watched_[index].event.get());
+    // they are read is not missed. A key that cannot be armed again is no
+    // longer watched: the window is told so when it next asks.
+    if (i < watched_.size() && !Arm(watched_[i])) gap_ = true;
     if (changed_) changed_();
 }
 

@@ -32,14 +32,14 @@ std::string ReadSwitch(IScriptShell& shell, const std::string& regPath) {
 
 void GetRegImageValues(IScriptShell& shell, IMessageBox& box) {
     // Only their presence matters: the switch always uses "yes"/"no".
-    ReadTrapped(box, [&] {
+    TrapShowAndEnd(box, [&] {
         (void)ToText(shell.RegRead(std::string(kPicts) + "CheckedValue"));
         (void)ToText(shell.RegRead(std::string(kPicts) + "UncheckedValue"));
     });
 }
 
 Switch GetRegImage(IScriptShell& shell, IMessageBox& box) {
-    return ReadTrapped(box, [&] {
+    return TrapShowAndEnd(box, [&] {
         Switch s;
         s.regPath = ToText(shell.RegRead(std::string(kPicts) + "RegPath"));
         s.value = ReadSwitch(shell, s.regPath);
@@ -47,14 +47,14 @@ Switch GetRegImage(IScriptShell& shell, IMessageBox& box) {
     });
 }
 
-bool SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index) {
+void SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index) {
     // No type: the shell stores a text as a string value.
-    return WriteTrapped(box, [&] { shell.RegWrite(SwitchPath(regPath), WordOf(index)); });
+    TrapAndShow(box, [&] { shell.RegWrite(SwitchPath(regPath), WordOf(index)); });
 }
 
-void SetCmbRegImage(IComboBox& cmb, bool enabled, const std::string& value) {
+void SetCmbRegImage(IComboBox& cmb, const std::string& value) {
     // An unknown word selects no entry.
-    FillList(cmb, {"はい", "いいえ"}, IndexOfWord(value), enabled);
+    FillList(cmb, {"はい", "いいえ"}, IndexOfWord(value));
 }
 
 }  // namespace vantrel::image

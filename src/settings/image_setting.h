@@ -8,6 +8,7 @@
 
 #include "platform/controls.h"
 #include "platform/gateway.h"
+#include "platform/traps.h"
 
 namespace vantrel::image {
 
@@ -21,16 +22,17 @@ std::string WordOf(int32_t index);
 std::string ReadSwitch(IScriptShell& shell, const std::string& regPath);
 
 // The registry operations trap their own failure and show it in the "エラー"
-// box; after a failed read the program ends (ProgramEnd).
+// box; after a failed read the program ends (ProgramEnd), after a refused
+// write it goes on.
 void GetRegImageValues(IScriptShell& shell, IMessageBox& box);
 // The per-user key named by the option's description, and the switch below it.
 struct Switch {
     std::string regPath, value;
 };
 Switch GetRegImage(IScriptShell& shell, IMessageBox& box);
-bool SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index);
+void SetRegImage(IScriptShell& shell, IMessageBox& box, const std::string& regPath, int32_t index);
 
 // Fills cmbRegImage and selects the entry `value` names. No trap.
-void SetCmbRegImage(IComboBox& cmb, bool enabled, const std::string& value);
+void SetCmbRegImage(IComboBox& cmb, const std::string& value);
 
 }  // namespace vantrel::image

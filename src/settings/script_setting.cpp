@@ -65,22 +65,22 @@ InEffect ValueInEffect(const Sources& s) {
 }
 
 std::string GetRegJS_Switch(IScriptShell& shell, IMessageBox& box) {
-    return ReadTrapped(box, [&] { return ReadPolicy(shell); });
+    return TrapShowAndEnd(box, [&] { return ReadPolicy(shell); });
 }
 
-bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {
+void SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index) {
     // In this order, and a refused write stops the ones after it: the policy
     // goes in first, then the zone is marked as custom-level. "CUrrentLevel"
     // is the zone's CurrentLevel: value names match regardless of case.
-    return WriteTrapped(box, [&] {
+    TrapAndShow(box, [&] {
         shell.RegWrite(kZone + "1400", PolicyOf(index), "REG_DWORD");
         shell.RegWrite(kZone + "CUrrentLevel", 0, "REG_DWORD");
         shell.RegWrite(kZone + "1C00", 65536, "REG_BINARY");
     });
 }
 
-void SetCmbRegJS_Switch(IComboBox& cmb, bool enabled, const std::string& value) {
-    FillList(cmb, {"ダイアログを表示", "無効にする", "有効にする"}, IndexOfPolicy(value), enabled);
+void SetCmbRegJS_Switch(IComboBox& cmb, const std::string& value) {
+    FillList(cmb, {"ダイアログを表示", "無効にする", "有効にする"}, IndexOfPolicy(value));
 }
 
 }  // namespace vantrel::script

@@ -9,6 +9,7 @@
 
 #include "platform/controls.h"
 #include "platform/gateway.h"
+#include "platform/traps.h"
 
 namespace vantrel::script {
 
@@ -58,11 +59,11 @@ struct InEffect {
 InEffect ValueInEffect(const Sources& s);
 
 // Trap their own failure and show it in the "エラー" box; after a failed
-// read the program ends (ProgramEnd).
+// read the program ends (ProgramEnd), after a refused write it goes on.
 std::string GetRegJS_Switch(IScriptShell& shell, IMessageBox& box);
-bool SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index);
+void SetRegJS_Switch(IScriptShell& shell, IMessageBox& box, int32_t index);
 
 // Fills cmbRegJS_Switch and selects the entry `value` names. No trap.
-void SetCmbRegJS_Switch(IComboBox& cmb, bool enabled, const std::string& value);
+void SetCmbRegJS_Switch(IComboBox& cmb, const std::string& value);
 
 }  // namespace vantrel::script

@@ -4,7 +4,7 @@
 namespace vantrel {
 
 void frmSetting::Form_Load(ISettingView& v) {
-    view_ = &v;
+    objView = &v;
     // Every opening starts afresh: the folder and the shortcut's presence are
     // judged again, so the offer always fits what is on disk now.
     GetProgramsFolder();
@@ -24,20 +24,20 @@ void frmSetting::Form_Load(ISettingView& v) {
 }
 
 void frmSetting::CmdOk_Click() {
-    if (!view_) return;
+    if (!objView) return;
     // The dialog closes after the action whether it succeeded or not; the next
     // opening shows the state that was actually reached.
-    if (view_->optSetToProgramsFolder_Value(kCreate)) {
+    if (objView->optSetToProgramsFolder_Value(kCreate)) {
         CreateProgramsShortcut();
         UnloadDialog();
-    } else if (view_->optSetToProgramsFolder_Value(kRemove)) {
+    } else if (objView->optSetToProgramsFolder_Value(kRemove)) {
         DeleteProgramsShortcut();
         UnloadDialog();
     }
 }
 
 void frmSetting::cmdCancel_Click() {
-    if (!view_) return;
+    if (!objView) return;
     UnloadDialog();
 }
 
@@ -45,12 +45,12 @@ void frmSetting::Form_Unload() {
     // Releasing cannot fail in a way worth reporting; strProgramsFolder stays
     // for the next opening.
     objShell.reset();
-    view_ = nullptr;
+    objView = nullptr;
 }
 
 void frmSetting::UnloadDialog() {
-    ISettingView* v = view_;
-    view_ = nullptr;
+    ISettingView* v = objView;
+    objView = nullptr;
     Form_Unload();
     v->Unload();
 }

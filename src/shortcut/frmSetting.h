@@ -29,7 +29,7 @@ public:
     static constexpr int kCreate = 0;
     static constexpr int kRemove = 1;
 
-    explicit frmSetting(Platform p) : p_(p) {}
+    explicit frmSetting(Platform platform) : objPlatform(platform) {}
     frmSetting(const frmSetting&) = delete;
     frmSetting& operator=(const frmSetting&) = delete;
 
@@ -55,8 +55,8 @@ private:
     // Form_Unload, then the window goes.
     void UnloadDialog();
 
-    Platform p_;
-    ISettingView* view_ = nullptr;
+    Platform objPlatform;
+    ISettingView* objView = nullptr;  // while the dialog is open
 
     std::unique_ptr<IScriptShell> objShell;
     std::string strProgramsFolder;

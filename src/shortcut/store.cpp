@@ -2,6 +2,9 @@
 // with its hot key, removing it. Each action reports its own outcome.
 #include "shortcut/frmSetting.h"
 
+#include "platform/paths.h"
+#include "platform/traps.h"
+
 namespace vantrel {
 
 namespace {
@@ -14,19 +17,19 @@ constexpr int16_t kNormalWindow = 1;
 std::string frmSetting::ShortcutPath() {
     // No separator of our own: the folder carries its "\" already, and an empty
     // folder leaves the bare file name, relative to the current directory.
-    return strProgramsFolder + BaseNameOf(p_.host.ExePath()) + ".lnk";
+    return strProgramsFolder + BaseNameOf(objPlatform.host.ExePath()) + ".lnk";
 }
 
 void frmSetting::GetProgramsFolder() {
     try {
-        objShell = p_.objects.CreateScriptShell();
+        objShell = objPlatform.objects.CreateScriptShell();
         std::string folder = objShell->SpecialFolders("AllUsersPrograms");
         // Only an empty answer falls back; a failing lookup ends up in the trap.
         if (folder.empty()) folder = objShell->SpecialFolders("Programs");
         if (!folder.empty()) folder = WithBackslash(folder);
         strProgramsFolder = folder;
     } catch (const TrappedError& e) {
-        if (ShowShellError(p_.msgbox, e)) {
+        if (ShowShellError(objPlatform.msgbox, e)) {
             Form_Unload();
             throw ProgramEnd{};
         }
@@ -36,12 +39,12 @@ void frmSetting::GetProgramsFolder() {
 bool frmSetting::ShortcutExists() {
     bool failed = false;
     try {
-        p_.host.OpenForRead(ShortcutPath());
+        objPlatform.host.OpenForRead(ShortcutPath());
     } catch (const TrappedError&) {
         failed = true;
     }
     try {
-        p_.host.Close();
+        objPlatform.host.Close();
     } catch (const TrappedError&) {
         failed = true;
     }
@@ -50,7 +53,7 @@ bool frmSetting::ShortcutExists() {
 
 void frmSetting::CreateProgramsShortcut() {
     try {
-        const std::string exe = p_.host.ExePath();
+        const std::string exe = objPlatform.host.ExePath();
         // The folder lookup could not create the shell: report it like any
         // failed call instead of touching a missing object.
         if (!objShell) kErrNoObject.Raise();
@@ -61,19 +64,19 @@ void frmSetting::CreateProgramsShortcut() {
         shortcut->Save();
         // Show the keys as the shortcut itself now holds them, in its own spelling.
         const std::string keys = shortcut->GetHotkey();
-        p_.msgbox.Show("ショートカットを作成しました\r\n次回からは" + keys + "で起動できます",
+        objPlatform.msgbox.Show("ショートカットを作成しました\r\n次回からは" + keys + "で起動できます",
                        "ショートカットを作成しました", MsgIcon::Information);
     } catch (const TrappedError& e) {
-        ShowError(p_.msgbox, e);
+        ShowError(objPlatform.msgbox, e);
     }
 }
 
 void frmSetting::DeleteProgramsShortcut() {
     try {
-        p_.host.RemoveFile(ShortcutPath());
-        p_.msgbox.Show("ショートカットを削除しました", "ショートカットを削除しました", MsgIcon::Information);
+        objPlatform.host.RemoveFile(ShortcutPath());
+        objPlatform.msgbox.Show("ショートカットを削除しました", "ショートカットを削除しました", MsgIcon::Information);
     } catch (const TrappedError& e) {
-        ShowError(p_.msgbox, e);
+        ShowError(objPlatform.msgbox, e);
     }
 }
 

@@ -38,11 +38,10 @@ TEST(ListFill, EntriesAndTheStoredValuesEntry) {
         fake::ComboBox cmb(log, "cmb");
         cmb.items = {"stale"};
         cmb.index = 0;
-        if (r.imageList) image::SetCmbRegImage(cmb, true, r.stored);
-        else script::SetCmbRegJS_Switch(cmb, true, r.stored);
+        if (r.imageList) image::SetCmbRegImage(cmb, r.stored);
+        else script::SetCmbRegJS_Switch(cmb, r.stored);
         EXPECT_EQ(cmb.items, r.imageList ? images : scripts);
         EXPECT_EQ(cmb.Text(), r.selected);
-        EXPECT_TRUE(cmb.enabled);
     }
 }
 
@@ -146,6 +145,13 @@ TEST(FailedCall, NumberAndDescription) {
         EXPECT_EQ(e.description, r.description);
         EXPECT_EQ(asked, r.asked);
     }
+}
+
+// ShellExecute's answer is all it reports of a failure.
+TEST(FailedCall, ShellExecuteAnswersAsWindowsErrors) {
+    const struct { intptr_t answer; uint32_t error; } rows[] = {
+        {0, 8}, {2, 2}, {5, 5}, {26, 32}, {27, 1155}, {29, 1156}, {31, 1155}, {32, 1157}};
+    for (const auto& r : rows) EXPECT_EQ(ShellExecuteError(r.answer), r.error) << r.answer;
 }
 
 // What the last-resort box says for an exception nobody trapped.

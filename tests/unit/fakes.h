@@ -16,6 +16,7 @@
 
 #include "about/FrmVer.h"
 #include "app/frmMain.h"
+#include "platform/paths.h"
 #include "shortcut/frmSetting.h"
 
 namespace vantrel::fake {
@@ -41,20 +42,22 @@ public:
     Boxes boxes;
     std::string exePath = "C:\\Tools\\VantrelV1_0.exe", hotkeyReadBack;
     bool prevInstance = false;
+    int windowsMajor = 6;
     intptr_t ieFrame = 0;
+    bool browserRegistered = true;
 
     std::vector<std::string> watched;   // the keys the program watches
-    bool watchWorks = true;
+    bool watchComplete = true;
     std::function<void()> keyChanged;   // what a watched key's change runs
     std::function<void()> onWrite;      // runs inside each registry write
 
     Platform platform() { return Platform{*this, *this, *this, *this, *this}; }
-    bool Watch(const std::vector<std::string>& keys, std::function<void()> changed) override {
+    void Watch(const std::vector<std::string>& keys, std::function<void()> changed) override {
         log.push_back("Watch");
         watched = keys;
         keyChanged = std::move(changed);
-        return watchWorks;
     }
+    bool Complete() override { return watchComplete; }
     void Set(const std::string& path, const std::string& v) { reg[Lower(path)] = v; }
     std::string Get(const std::string& path) const { return reg.count(Lower(path)) ? reg.at(Lower(path)) : ""; }
     void Fail(const std::string& key, ErrValue e = kDenied) { fail[Lower(key)] = std::move(e); }
@@ -83,6 +86,7 @@ public:
 
     std::unique_ptr<IScriptShell> CreateScriptShell() override;
     std::unique_ptr<IBrowser> CreateBrowser() override;
+    bool BrowserRegistered() override { return browserRegistered; }
     intptr_t FindWindowA(const std::optional<std::string>& cls, const std::optional<std::string>& name) override {
         Step("FindWindowA", cls.value_or("(null)") + "," + name.value_or("(null)"));
         return cls == std::optional<std::string>("IEFrame") && !name ? ieFrame : 0;
@@ -98,10 +102,12 @@ public:
     }
     bool PrevInstance() override { Step("PrevInstance"); return prevInstance; }
     std::string ExePath() override { return exePath; }
+    int WindowsMajorVersion() override { return windowsMajor; }
+    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     void OpenForRead(const std::string& path) override { Step("Open", path); Exists(path); }
     void Close() override { Step("Close"); }
     void RemoveFile(const std::string& path) override { Step("Kill", path); Exists(path); files.erase(path); }
-    void OpenUrl(const std::string& url) override { Step("OpenUrl", url); }
+    void OpenWithSystem(const std::string& target) override { Step("OpenWithSystem", target); }
     void Exists(const std::string& path) {
         if (!files.count(path)) throw TrappedError(ErrValue{53, "ファイルが見つかりません。"});
     }
@@ -156,6 +162,7 @@ struct Browser : IBrowser {
     explicit Browser(World& w) : w(w) {}
     ~Browser() override { w.log.push_back("Browser released"); }
     World& w;
+    void AllowToFront() override { w.Step("Browser.AllowToFront"); }
     void SetVisible(bool v) override { w.Step("Browser.Visible", v ? "True" : "False"); }
     void Navigate(const std::string& url) override { w.Step("Browser.Navigate", url); }
 };

@@ -53,9 +53,10 @@ TEST(MainStartUp, StepsRunInTheirOrder) {
     ASSERT_TRUE(m.Load());
     EXPECT_EQ(m.w.log.front(), "PrevInstance");
     EXPECT_TRUE(m.w.InOrder({"View.Width", "View.Height", "View.WaitVisible False", "CreateObject WScript.Shell",
-                             "RegRead " + kPolicy, "cmbRegJS_Switch.SetEnabled", "RegRead " + kPicts + "CheckedValue",
+                             "RegRead " + kMachinePolicy, "RegRead " + kUserPolicy, "RegRead " + kPolicy,
+                             "cmbRegJS_Switch.Clear", "RegRead " + kPicts + "CheckedValue",
                              "RegRead " + kPicts + "UncheckedValue", "RegRead " + kPicts + "RegPath",
-                             "RegRead " + kSwitch, "cmbRegImage.Clear", "RegRead " + kMachinePolicy}));
+                             "RegRead " + kSwitch, "cmbRegImage.Clear"}));
     EXPECT_EQ(regPathAtImageFill, kMainKey);
 }
 
@@ -72,12 +73,10 @@ TEST(MainStartUp, TheWatchStartsOnceTheWindowIsShown) {
 
 TEST(MainStartUp, TheListsShowTheStoredValuesAndNothingIsWritten) {
     Main m;
-    m.view.image.enabled = m.view.script.enabled = false;
     ASSERT_TRUE(m.Load());
     EXPECT_EQ(m.view.script.Text(), "有効にする");
     EXPECT_EQ(m.view.image.Text(), "はい");
-    EXPECT_TRUE(m.view.image.enabled && m.view.script.enabled);
-    EXPECT_EQ(m.view.script.tip, "");
+    EXPECT_TRUE(m.w.Calls("cmbRegJS_Switch.SetEnabled").empty() && m.view.script.tip.empty());
     EXPECT_FALSE(m.view.waitVisible);
     EXPECT_TRUE(m.w.boxes.empty() && m.w.Calls("RegWrite").empty() && m.w.Calls("SendMessageA").empty());
 }
@@ -120,22 +119,18 @@ TEST(MainStartUp, EachFailingReadShowsOneBoxAndIsTheLastRead) {
 }
 
 // Any other failure goes to the start-up trap: its box, then the unload.
-TEST(MainStartUp, OtherFailuresShowTheErrorBoxThenReleaseTheShell) {
-    const std::string box = "エラー: 380:プロパティの値が不正です。";
-    const auto bad = fake::Raises({380, "プロパティの値が不正です。"});
-    const struct { std::function<void(fake::MainView&)> arrange; size_t reads; } rows[] = {
-        {[&](fake::MainView& v) { v.raise["Width"] = bad; }, 0},
-        {[&](fake::MainView& v) { v.raise["WaitVisible"] = bad; }, 0},
-        {[&](fake::MainView& v) { v.script.raise["SetEnabled"] = bad; }, 1},
-        {[&](fake::MainView& v) { v.image.raise["AddItem"] = bad; }, 5}};
+TEST(MainStartUp, OtherFailuresShowTheErrorBoxAndReadNothing) {
+    const struct { std::string failing, box; } rows[] = {
+        {"View.Width", "エラー: 380:プロパティの値が不正です。"},  // the window's size cannot be read
+        {"CreateObject WScript.Shell", "エラー: -2147024891:アクセスが拒否されました。"}};  // there, but refused
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.reads);
+        SCOPED_TRACE(r.failing);
         Main m;
-        r.arrange(m.view);
+        if (r.failing == "View.Width") m.view.raise["Width"] = fake::Raises({380, "プロパティの値が不正です。"});
+        else m.w.Fail(r.failing);
         EXPECT_FALSE(m.Load());
-        EXPECT_EQ(m.w.boxes, (Boxes{{box, MsgIcon::Critical}}));
-        EXPECT_EQ(m.w.Calls("RegRead").size(), r.reads);
-        EXPECT_EQ(m.w.log.back(), r.reads ? "Shell released" : "MsgBox " + box);
+        EXPECT_EQ(m.w.boxes, (Boxes{{r.box, MsgIcon::Critical}}));
+        EXPECT_TRUE(m.w.Calls("RegRead").empty());
         EXPECT_EQ(m.form.Shell(), nullptr);
     }
 }
@@ -174,9 +169,8 @@ TEST(MainResize, RestoresTheStartUpSizeStepByStep) {
     }
 }
 
-// The size the system suggests at a new DPI is the one kept from then on;
-// back at the first DPI the first size comes back exactly.
-TEST(MainResize, AMoveToAnotherDpiKeepsTheSuggestedSize) {
+// The size the system suggests at a new DPI is the one kept from then on.
+TEST(MainResize, AtANewDpiTheSuggestedSizeIsKept) {
     Main m(true);
     m.view.dpi = 144;
     m.view.width = 4900;  // not 1.5 times: the frame did not scale
@@ -184,6 +178,14 @@ TEST(MainResize, AMoveToAnotherDpiKeepsTheSuggestedSize) {
     m.form.Form_DpiChanged();
     m.form.Form_Resize();
     EXPECT_EQ(m.w.Calls("View.Set"), (Log{"View.SetWidth 4900", "View.SetHeight 1200"}));
+}
+
+// Whatever the rounding on the way, the size recorded at load comes back exactly.
+TEST(MainResize, BackAtTheLoadDpiTheLoadSizeComesBack) {
+    Main m(true);
+    m.view.dpi = 144;
+    m.view.width = 4900;
+    m.form.Form_DpiChanged();
     m.w.log.clear();
     m.view.dpi = 96;
     m.view.width = 3250;
@@ -214,20 +216,30 @@ TEST(MainPick, ScriptPickWritesThreeValuesAndNothingElse) {
     EXPECT_TRUE(m.w.Calls("SendMessageA").empty() && m.w.Calls("View.").empty() && m.w.boxes.empty());
 }
 
-// Even an empty RegPath goes to the shell as it is.
-TEST(MainPick, PicksWriteWhatIsAlreadyStoredToTheKeyReadAtStartUp) {
+// Even an empty RegPath goes to the shell as it is, and a RegPath changed
+// later does not move the writes.
+TEST(MainPick, AnImagePickGoesToTheKeyReadAtStartUp) {
     Main m;
     const std::string odd = "HKCU\\\\Display Inline Images";
     m.w.Set(kPicts + "RegPath", "REG_SZ:");
     m.w.Set(odd, "REG_SZ:yes");
     ASSERT_TRUE(m.Load());
     m.w.Set(kPicts + "RegPath", "REG_SZ:Software\\Elsewhere");
-    m.view.image.index = 0;   // "yes" is stored already
+    m.view.image.index = 1;
+    m.form.cmbRegImage_Click();
+    EXPECT_EQ(m.w.Calls("RegWrite"), Log{"RegWrite " + odd + " = REG_SZ:no"});
+}
+
+// A pick is not compared with the registry: the stored entry is written again.
+TEST(MainPick, APickOfTheStoredEntryStillWrites) {
+    Main m(true);
+    m.view.image.index = 0;   // "YES" is stored
     m.view.script.index = 2;  // so is policy 0
     m.form.cmbRegImage_Click();
     m.form.cmbRegJS_Switch_Click();
-    EXPECT_EQ(m.w.Calls("RegWrite " + odd), Log{"RegWrite " + odd + " = REG_SZ:yes"});
+    EXPECT_EQ(m.w.Get(kSwitch), "REG_SZ:yes");
     EXPECT_EQ(m.w.Calls("RegWrite").size(), 4u);
+    EXPECT_EQ(m.Zone(), (Log{"REG_DWORD:0", "REG_DWORD:0", "REG_BINARY:65536"}));
 }
 
 TEST(MainPick, NoSelectionDoesNothing) {
@@ -241,11 +253,21 @@ TEST(MainPick, NoSelectionDoesNothing) {
     EXPECT_EQ(m.w.log, (Log{"cmbRegImage.ListIndex", "cmbRegJS_Switch.ListIndex"}));
 }
 
-// A refused write has its own box; the writes before it stay, the ones after
-// it are not made; the image notice still goes out and the panel is hidden.
-TEST(MainPick, RefusedWrite) {
+// A refused write has its own box; the notice still goes out and the panel is hidden.
+TEST(MainPick, ARefusedImageWriteIsShownAndThePickGoesOn) {
+    Main m(true);
+    m.w.Fail("RegWrite " + kSwitch);
+    m.view.image.index = 1;
+    m.form.cmbRegImage_Click();
+    EXPECT_EQ(m.w.boxes, (Boxes{{"エラー: -2147024891:アクセスが拒否されました。", MsgIcon::Critical}}));
+    EXPECT_EQ(m.w.Get(kSwitch), "REG_SZ:YES");
+    EXPECT_EQ(m.w.Calls("SendMessageA").size(), 1u);
+    EXPECT_FALSE(m.view.waitVisible);
+}
+
+// The script writes before a refused one stay; the ones after it are not made.
+TEST(MainPick, ARefusedScriptWriteStopsTheWritesAfterIt) {
     const struct { std::string refused; Log after; } rows[] = {
-        {kSwitch, {"REG_SZ:YES"}},
         {kPolicy, {"REG_DWORD:0", "REG_DWORD:3", "REG_BINARY:0"}},
         {kLevel, {"REG_DWORD:3", "REG_DWORD:3", "REG_BINARY:0"}},
         {k1C00, {"REG_DWORD:3", "REG_DWORD:0", "REG_BINARY:0"}}};
@@ -253,30 +275,10 @@ TEST(MainPick, RefusedWrite) {
         SCOPED_TRACE(r.refused);
         Main m(true);
         m.w.Fail("RegWrite " + r.refused);
-        const bool image = r.refused == kSwitch;
-        m.view.image.index = m.view.script.index = 1;
-        if (image) m.form.cmbRegImage_Click();
-        else m.form.cmbRegJS_Switch_Click();
+        m.view.script.index = 1;
+        m.form.cmbRegJS_Switch_Click();
         EXPECT_EQ(m.w.boxes, (Boxes{{"エラー: -2147024891:アクセスが拒否されました。", MsgIcon::Critical}}));
-        EXPECT_EQ(image ? Log{m.w.Get(kSwitch)} : m.Zone(), r.after);
-        EXPECT_EQ(m.w.Calls("SendMessageA").size(), image ? 1u : 0u);
-        EXPECT_FALSE(m.view.waitVisible);
-    }
-}
-
-TEST(MainPick, ErrorInsideAPickHandlerHasItsOwnBox) {
-    const struct { bool image; bool panelLeft; } rows[] = {{true, true}, {false, false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.image);
-        Main m(true);
-        (r.image ? m.view.raise["Refresh"] : m.view.script.raise["ListIndex"]) =
-            fake::Raises({7, "メモリが不足しています。"});
-        m.view.image.index = m.view.script.index = 0;
-        if (r.image) m.form.cmbRegImage_Click();
-        else m.form.cmbRegJS_Switch_Click();
-        EXPECT_EQ(m.w.boxes, (Boxes{{"エラー発生: 7:メモリが不足しています。", MsgIcon::Critical}}));
-        EXPECT_TRUE(m.w.Calls("RegWrite").empty());
-        EXPECT_EQ(m.view.waitVisible, r.panelLeft);  // the panel is left as the failure found it
+        EXPECT_EQ(m.Zone(), r.after);
     }
 }
 
@@ -303,6 +305,28 @@ TEST(MainPolicy, AFailingPolicyReadNeitherShowsNorEndsAnything) {
 }
 
 // A greyed list still moves on keys posted to it: the handler itself refuses.
+// Under a policy the user's own value is not shown, so a missing or odd one
+// is no error. Without a policy it still ends the program (see MainStartUp).
+TEST(MainPolicy, UnderAPolicyTheUsersOwnValueIsNotNeeded) {
+    const std::string hklmOnly = std::string(script::kMachinePolicySettingsKey) + "\\Security_HKLM_only";
+    const std::string machineOwn = std::string(script::kMachineZoneKey) + "\\1400";
+    const struct { const char* name; std::vector<std::pair<std::string, std::string>> policy; std::string shown; } rows[] = {
+        {"machine policy", {{kMachinePolicy, "REG_DWORD:3"}}, "無効にする"},
+        {"user policy", {{kUserPolicy, "REG_DWORD:1"}}, "ダイアログを表示"},
+        {"machine keys only", {{hklmOnly, "REG_DWORD:1"}, {machineOwn, "REG_DWORD:0"}}, "有効にする"}};
+    for (const auto& r : rows)
+        for (const char* user : {"", "REG_BINARY:1"}) {
+            SCOPED_TRACE(std::string(r.name) + " over " + (*user ? user : "nothing"));
+            Main m;
+            for (const auto& [path, value] : r.policy) m.w.Set(path, value);
+            m.w.Set(kPolicy, user);
+            ASSERT_TRUE(m.Load());
+            EXPECT_TRUE(m.w.boxes.empty());
+            EXPECT_EQ(m.view.script.Text(), r.shown);
+            EXPECT_FALSE(m.view.script.enabled);
+        }
+}
+
 TEST(MainPolicy, APickUnderAPolicyWritesNothingAndPutsTheListBack) {
     Main m;
     m.w.Set(kMachinePolicy, "REG_DWORD:1");
@@ -410,20 +434,41 @@ TEST(MainWatch, AChangeThatArrivesDuringAPickIsShownAfterIt) {
     EXPECT_EQ(m.view.image.index, 1);
 }
 
-TEST(MainWatch, WithoutAWatchTheWindowReadsAgainWhenActivated) {
-    Main m;
-    m.w.watchWorks = false;
-    ASSERT_TRUE(m.Load());
-    m.form.Form_Shown();
-    m.w.Set(kSwitch, "REG_SZ:no");
-    m.form.Form_Activate();
-    EXPECT_EQ(m.view.image.index, 1);
+// Where a key is not watched (the system refused it at the start or after a
+// change), activation reads again, for as long as that lasts.
+TEST(MainWatch, ActivationReadsAgainOnlyWhileTheWatchIsIncomplete) {
+    for (bool complete : {false, true}) {
+        SCOPED_TRACE(complete);
+        Main m(true);
+        m.w.watchComplete = complete;
+        m.w.Set(kSwitch, "REG_SZ:no");
+        m.form.Form_Activate();
+        EXPECT_EQ(m.view.image.index, complete ? 0 : 1);
+        EXPECT_EQ(m.w.Calls("RegRead").empty(), complete);
+    }
 }
 
-TEST(MainWatch, WithAWatchActivationReadsNothing) {
-    Main m(true);
-    m.form.Form_Activate();
-    EXPECT_TRUE(m.w.Calls("RegRead").empty());
+// ---- help -------------------------------------------------------------------------------
+
+// Windows 10 and later have no viewer for the help file: the page beside the
+// program is opened instead when it is there. Nothing is shown either way.
+TEST(MainHelp, ThePageFromWindows10OnTheHelpFileBefore) {
+    const std::string page = "C:\\Tools\\VantrelV1_0.html";
+    const std::string viewer = "WinHelpA 4660,C:\\Tools\\VantrelV1_0.hlp,3,0", browser = "OpenWithSystem " + page;
+    const struct { int major; bool pageThere, opening; std::string call; } rows[] = {
+        {6, true, true, viewer}, {10, true, true, browser}, {10, false, true, viewer},
+        {0, true, true, viewer},  // the system did not say
+        {10, true, false, browser}};  // the system cannot open it
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.major) + (r.pageThere ? " with the page" : " without"));
+        Main m(true);
+        m.w.windowsMajor = r.major;
+        if (r.pageThere) m.w.files.insert(page);
+        if (!r.opening) m.w.Fail("OpenWithSystem");
+        EXPECT_NO_THROW(m.form.mnuHelp_Click());
+        EXPECT_EQ(m.w.log, Log{r.call});
+        EXPECT_TRUE(m.w.boxes.empty());
+    }
 }
 
 }  // namespace
