@@ -66,8 +66,8 @@ TEST_F(DialogsE2E, TheMenuOpensAtThePointerOnARightReleaseOverTheBackgroundOrALa
 
 TEST_F(DialogsE2E, TheMenuOpensOnTheReleaseNotOnThePress) {
     PostMessageW(main, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
-    Sync(main);
-    EXPECT_EQ(WaitPopupMenu(300), nullptr) << "the menu opened on the press";
+    ASSERT_TRUE(Settle(main));  // a menu would be open now, its loop taking the barrier
+    EXPECT_EQ(WaitPopupMenu(0), nullptr) << "the menu opened on the press";
     PostMessageW(main, WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
     HWND menu = WaitPopupMenu();
     EXPECT_TRUE(menu && CloseMenu(menu));
@@ -85,13 +85,12 @@ TEST_F(DialogsE2E, OtherButtonsAndTheListsOpenNoMenu) {
     POINT over{list.left + 10, list.top + 5};
     ScreenToClient(main, &over);
     Click(main, over, WM_RBUTTONDOWN);  // what the window gets over a greyed list
-    Sync(main);
-    EXPECT_EQ(WaitPopupMenu(500), nullptr);
+    ASSERT_TRUE(Settle(main));
+    EXPECT_EQ(WaitPopupMenu(0), nullptr);
 }
 
 TEST_F(DialogsE2E, BothDialogsAreModalFromTheirFirstAppearance) {
-    Probe probe(main);
-    ASSERT_TRUE(probe.ok());
+    ASSERT_TRUE(probe().ok());
     HWND setting = OpenSetting();
     ASSERT_TRUE(setting);
     EXPECT_FALSE(IsWindowEnabled(main));
@@ -102,8 +101,8 @@ TEST_F(DialogsE2E, BothDialogsAreModalFromTheirFirstAppearance) {
     EXPECT_FALSE(IsWindowEnabled(main));
     EXPECT_EQ(GetWindow(about, GW_OWNER), main);
     ASSERT_TRUE(CloseAfterInput(about));
-    ASSERT_TRUE(WaitUntil("the probe's reports of both dialogs", [&] { return probe.seen.shown.size() >= 2; }));
-    for (const auto& s : probe.seen.shown)
+    ASSERT_TRUE(WaitUntil("the probe's reports of both dialogs", [&] { return probe().seen.shown.size() >= 2; }));
+    for (const auto& s : probe().seen.shown)
         EXPECT_FALSE(s.second) << "the main window was enabled when a dialog appeared";
 }
 
@@ -171,7 +170,7 @@ TEST_F(ShortcutE2E, EnterAndEscapePressNothing) {
     HWND dialog = OpenSetting();
     ASSERT_TRUE(dialog);
     PressEnterAndEscape(dialog);
-    Sync(dialog);
+    ASSERT_TRUE(Settle(dialog));
     EXPECT_TRUE(IsWindow(dialog)) << "Escape closed the dialog";
     ASSERT_TRUE(CloseAfterInput(dialog));
     EXPECT_TRUE(Kept());
@@ -200,10 +199,8 @@ void ExpectLaidOutAgainAt144(HWND window, HWND label, HWND clipRight = nullptr) 
     };
     const RECT outer = ScreenRect(window);
     const std::vector<RECT> at96 = ControlBoxes(window);
-    Sync(window);
-    PumpFor(200);  // until the window is on the screen
-    const int ink96 = ink();
-    EXPECT_GT(ink96, 10);
+    int ink96 = 0;
+    ASSERT_TRUE(WaitUntil("the label painted", [&] { return (ink96 = ink()) > 10; }));
     const RECT bigger{outer.left, outer.top, outer.left + (outer.right - outer.left) * 3 / 2,
                       outer.top + (outer.bottom - outer.top) * 3 / 2};
     ASSERT_TRUE(SendDpiChanged(window, 144, bigger));
@@ -215,9 +212,7 @@ void ExpectLaidOutAgainAt144(HWND window, HWND label, HWND clipRight = nullptr) 
                                 {a.bottom - a.top, b.bottom - b.top}})
             EXPECT_NEAR(now, was * 1.5, 1) << "control " << i;
     }
-    Sync(window);
-    PumpFor(200);
-    EXPECT_GT(ink(), ink96 * 13 / 10) << "the label's text did not grow";
+    EXPECT_TRUE(WaitUntil("the label's text to grow", [&] { return ink() > ink96 * 13 / 10; }));
     ASSERT_TRUE(SendDpiChanged(window, 96, outer));
     const std::vector<RECT> back = ControlBoxes(window);
     for (size_t i = 0; i < at96.size(); ++i) EXPECT_TRUE(EqualRect(&back[i], &at96[i])) << "control " << i;
@@ -254,33 +249,22 @@ BOOL CALLBACK FindUrl(HWND h, LPARAM lp) {
 
 LRESULT CALLBACK StandInProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(h, msg, wp, lp); }
 
-// The system's http handler replaced by this driver in its URL-recording
-// mode, so that what the program hands to the default browser is seen.
+// The system's http handler replaced by this driver in its recording mode,
+// so that what the program hands to the default browser is seen.
 class LinkE2E : public DialogsE2E {
 protected:
     void SetUp() override {
         DialogsE2E::SetUp();
-        handler_ = ReadReg(HKEY_LOCAL_MACHINE, kHandlerKey, L"");
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        WriteRegSz(HKEY_LOCAL_MACHINE, kHandlerKey, L"", L"\"" + std::wstring(self) + L"\" --record-url \"%1\"");
-        DeleteFileW(kRecordedUrlFile);
+        RecordWhatTheHandlerGets(L"Software\\Classes\\http\\shell\\open\\command");
     }
     void TearDown() override {
-        if (handler_.exists) WriteReg(HKEY_LOCAL_MACHINE, kHandlerKey, L"", handler_.type, handler_.data);
+        if (standIn_) DestroyWindow(standIn_);
+        UnregisterClassW(L"IEFrame", GetModuleHandleW(nullptr));
         DialogsE2E::TearDown();
     }
-    static std::wstring Recorded() {
-        HANDLE f = CreateFileW(kRecordedUrlFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return L"";
-        wchar_t buf[512] = {};
-        DWORD got = 0;
-        ReadFile(f, buf, sizeof buf - sizeof(wchar_t), &got, nullptr);
-        CloseHandle(f);
-        return buf;
-    }
-    static constexpr const wchar_t* kHandlerKey = L"Software\\Classes\\http\\shell\\open\\command";
-    RegVal handler_;
+    // A hidden window of the browser's class, of another program than the browser.
+    void OpenStandIn() { standIn_ = MakeTopLevelWindow(L"IEFrame", StandInProc, L"stand-in"); }
+    HWND standIn_ = nullptr;
 };
 
 TEST_F(LinkE2E, TheLinkOpensTheHomePageInANewBrowserWindow) {
@@ -302,7 +286,7 @@ TEST_F(LinkE2E, TheLinkOpensTheHomePageInANewBrowserWindow) {
 
 // Any window of the browser's class, even one of another program, means no new one.
 TEST_F(LinkE2E, WhileABrowserWindowIsOpenTheLinkOpensNothing) {
-    HWND standIn = MakeTopLevelWindow(L"IEFrame", StandInProc, L"stand-in");
+    OpenStandIn();
     HWND dialog = OpenAbout();
     ASSERT_TRUE(dialog);
     Click(Child(dialog, ver::kLblURL), POINT{4, 4}, WM_LBUTTONDOWN);
@@ -310,15 +294,14 @@ TEST_F(LinkE2E, WhileABrowserWindowIsOpenTheLinkOpensNothing) {
     PumpFor(300);
     EXPECT_TRUE(TopWindows(0, L"IEFrame", nullptr).empty()) << "a browser window opened beside the hidden stand-in";
     EXPECT_EQ(Recorded(), L"");
-    DestroyWindow(standIn);
-    UnregisterClassW(L"IEFrame", GetModuleHandleW(nullptr));
 }
 
-TEST_F(LinkE2E, WithoutTheBrowserObjectTheSystemsHandlerGetsTheUrl) {
-    const wchar_t* const progId = L"Software\\Classes\\InternetExplorer.Application\\CLSID";
-    const RegVal clsid = ReadReg(HKEY_LOCAL_MACHINE, progId, L"");
-    ASSERT_TRUE(clsid.exists);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, progId);
+// The open-window check keeps an open browser from being reused; without
+// the browser's object it has nothing to keep, and the system's handler opens
+// the page whatever windows are open.
+TEST_F(LinkE2E, WithoutTheBrowserObjectTheSystemsHandlerGetsTheUrlWhateverWindowsAreOpen) {
+    Replace(HKEY_LOCAL_MACHINE, L"Software\\Classes\\InternetExplorer.Application\\CLSID", L"", std::nullopt);
+    OpenStandIn();
     HWND dialog = OpenAbout();
     ASSERT_TRUE(dialog);
     Click(Child(dialog, ver::kLblURL), POINT{4, 4}, WM_LBUTTONDOWN);
@@ -326,26 +309,71 @@ TEST_F(LinkE2E, WithoutTheBrowserObjectTheSystemsHandlerGetsTheUrl) {
     std::printf("    the handler was given: %ls\n", Recorded().c_str());
     EXPECT_EQ(Recorded(), W(vantrel::kHomePageUrl));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog closed";
-    WriteReg(HKEY_LOCAL_MACHINE, progId, L"", clsid.type, clsid.data);
+}
+
+// ヘルプ from a copy of the program in a folder of its own, under the Windows
+// version the prefix reports (read at each program start).
+class HelpE2E : public ProgramCase {
+protected:
+    void StartIn(const std::wstring& folder, const wchar_t* windows, bool withPage) {
+        Replace(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", std::wstring(windows));
+        CreateDirectoryW(folder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(ExePath().c_str(), (folder + L"\\VantrelV1_0.exe").c_str(), FALSE));
+        page_ = folder + L"\\VantrelV1_0.html";
+        if (withPage) {
+            const char html[] = "<!DOCTYPE html><title>Vantrel</title>";
+            HANDLE f = CreateFileW(page_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(f, html, sizeof html - 1, &written, nullptr);
+            CloseHandle(f);
+        }
+        ASSERT_TRUE(Start(folder + L"\\VantrelV1_0.exe"));
+        ASSERT_TRUE(ReadyForInput());
+        ASSERT_TRUE(ChooseMainMenuItem(main, 2));
+    }
+    // The help viewer's question where the help file is; nullptr after the time.
+    HWND ViewerAsks(int timeoutMs) {
+        HWND box = nullptr;
+        const DWORD start = GetTickCount();
+        while (!box && GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
+            for (HWND b : TopWindows(0, L"#32770", nullptr))
+                if (Text(GetDlgItem(b, 0xFFFF)).find(L".hlp") != std::wstring::npos) box = b;
+            PumpFor(20);
+        }
+        return box;
+    }
+    std::wstring page_;
+};
+
+// Windows 10 has no help viewer: the page beside the program opens in what
+// the system opens pages with.
+TEST_F(HelpE2E, OnWindows10ThePageBesideTheProgramOpens) {
+    RecordWhatTheHandlerGets(L"Software\\Classes\\htmlfile\\shell\\open\\command");
+    Replace(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.html", L"", std::wstring(L"htmlfile"));
+    StartIn(L"C:\\vantrel-help", L"win10", true);
+    ASSERT_TRUE(WaitUntil("the page handed to the system's handler", [] { return !Recorded().empty(); }, 20000));
+    EXPECT_EQ(lstrcmpiW(Recorded().c_str(), page_.c_str()), 0) << Recorded();
+    EXPECT_EQ(ViewerAsks(1000), nullptr) << "the help viewer was asked as well";
+}
+
+TEST_F(HelpE2E, OnWindows7TheViewerIsAskedEvenWithThePageThere) {
+    RecordWhatTheHandlerGets(L"Software\\Classes\\htmlfile\\shell\\open\\command");
+    Replace(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.html", L"", std::wstring(L"htmlfile"));
+    StartIn(L"C:\\vantrel-help", L"win7", true);
+    HWND box = ViewerAsks(20000);
+    ASSERT_TRUE(box) << "the help viewer was not asked";
+    ClickButton(box, IDNO);
+    EXPECT_EQ(Recorded(), L"") << "the page was opened as well";
 }
 
 // Without a help file Wine's help viewer asks where the file is, naming the
 // path it was given. From a folder with a character outside the ANSI code
 // page that path must still lead to the program's folder: its short form.
-using HelpE2E = ProgramCase;
-
-TEST_F(HelpE2E, AsksTheViewerForTheFileBesideTheProgram) {
+TEST_F(HelpE2E, TheViewerIsAskedForTheFileBesideTheProgram) {
     const std::wstring folder = L"C:\\vantrel-\xD55C\xAE00";  // Hangul: not in code page 932
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(ExePath().c_str(), (folder + L"\\VantrelV1_0.exe").c_str(), FALSE));
-    ASSERT_TRUE(Start(folder + L"\\VantrelV1_0.exe"));
-    ASSERT_TRUE(ChooseMainMenuItem(main, 2));
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil("the help viewer's question", [&] {
-        for (HWND b : TopWindows(0, L"#32770", nullptr))
-            if (Text(GetDlgItem(b, 0xFFFF)).find(L".hlp") != std::wstring::npos) box = b;
-        return box != nullptr;
-    }, 20000));
+    StartIn(folder, L"win7", false);
+    HWND box = ViewerAsks(20000);
+    ASSERT_TRUE(box) << "the help viewer was not asked";
     // The viewer quotes the path in the locale's own way: take it from its
     // drive letter to the file's extension.
     const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
@@ -356,7 +384,7 @@ TEST_F(HelpE2E, AsksTheViewerForTheFileBesideTheProgram) {
     GetLongPathNameW(askedFolder.c_str(), full, MAX_PATH);
     EXPECT_EQ(lstrcmpiW(full, folder.c_str()), 0) << asked << " is not beside the program";
     ClickButton(box, IDNO);
-    EXPECT_TRUE(Sync(main)) << "the program goes on after the help viewer";
+    EXPECT_TRUE(Settle(main)) << "the program goes on after the help viewer";
 }
 
 }  // namespace

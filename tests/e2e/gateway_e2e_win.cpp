@@ -4,18 +4,20 @@
 // file's resources.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include <shlobj.h>
 
+#include <algorithm>
 #include <array>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "harness_win.h"
 #include "platform/com_win.h"
 #include "platform/host_win.h"
 #include "platform/objects_win.h"
+#include "platform/watch_win.h"
 #include "resources/resource.h"
 
 namespace {
@@ -69,21 +71,27 @@ TEST_F(Gateway, TheShellStoresEachKindOfValueAsTheProgramWritesIt) {
     EXPECT_EQ(Raised([&] { vantrel::ToText(shell->RegRead(kTestPath + "Bytes")); }).number, 13);
 }
 
-TEST_F(Gateway, AFailedCallReportsItsNumberAndADescription) {
-    const vantrel::ErrValue missing = Raised([&] { shell->RegRead(kTestPath + "Absent"); });
-    EXPECT_EQ(missing.number, -2147024894);  // 0x80070002, file not found
-    EXPECT_FALSE(missing.description.empty());
-    EXPECT_EQ(missing.description.find_first_of("\r\n"), std::string::npos) << "line break left in the text";
-    EXPECT_EQ(Raised([&] { shell->SpecialFolders("Programs"); }).number, -2147467263);  // Wine: E_NOTIMPL
-    const vantrel::ErrValue absent = Raised([] { win::Dispatch::Create(L"Vantrel.NoSuchObject"); });
-    EXPECT_EQ(absent.number, 429);
-    EXPECT_EQ(absent.description, "ActiveX コンポーネントはオブジェクトを作成できません。");
+// The number the user is shown, and a description on one line.
+TEST_F(Gateway, EachKindOfFailedCallBecomesItsNumberAndADescription) {
     win::Dispatch direct = win::Dispatch::Create(L"WScript.Shell");
-    EXPECT_EQ(Raised([&] { direct.Call(L"NoSuchMember"); }).number, -2147352570);  // 0x80020006
-    // A number the system has no text for gets the program's own.
-    const vantrel::ErrValue unknown = Raised([] { win::RaiseFailure(static_cast<HRESULT>(0x80020005)); });
-    EXPECT_EQ(unknown.number, static_cast<int32_t>(0x80020005));
-    EXPECT_EQ(unknown.description, "オートメーション エラーです。");
+    const struct { const char* what; std::function<void()> call; int32_t number; const char* description; } rows[] = {
+        {"a missing value", [&] { shell->RegRead(kTestPath + "Absent"); }, -2147024894, nullptr},  // 0x80070002
+        {"a folder the shell does not know", [&] { shell->SpecialFolders("Programs"); }, -2147467263, nullptr},
+        {"an object that is not there", [] { win::Dispatch::Create(L"Vantrel.NoSuchObject"); }, 429,
+         "ActiveX コンポーネントはオブジェクトを作成できません。"},
+        {"a member the object does not have", [&] { direct.Call(L"NoSuchMember"); }, -2147352570, nullptr},
+        {"a number the system has no text for", [] { win::RaiseFailure(static_cast<HRESULT>(0x80020005)); },
+         static_cast<int32_t>(0x80020005), "オートメーション エラーです。"},
+    };
+    for (const auto& r : rows) {
+        const vantrel::ErrValue e = Raised(r.call);
+        EXPECT_EQ(e.number, r.number) << r.what;
+        if (r.description) {
+            EXPECT_EQ(e.description, r.description) << r.what;
+        }
+        EXPECT_FALSE(e.description.empty()) << r.what;
+        EXPECT_EQ(e.description.find_first_of("\r\n"), std::string::npos) << r.what << ": line break left in the text";
+    }
 }
 
 // The 環境設定 dialog shows where the shortcut goes; creating it stops at
@@ -113,6 +121,71 @@ TEST_F(Gateway, AShortcutIsSavedWithItsTargetAndStyle) {
     win::Host().RemoveFile(lnk);
 }
 
+// ---- the registry watch ------------------------------------------------------------
+
+const std::string kWatched = "Software\\VantrelTest\\Watched";
+
+// Runs the watch as the main loop does until it reports a change; false when
+// none comes within the time.
+bool Heard(win::RegistryWatch& watch, const int& changes, DWORD timeoutMs = 2000) {
+    const int before = changes;
+    for (const DWORD start = GetTickCount(); changes == before && GetTickCount() - start < timeoutMs;) {
+        const std::vector<HANDLE> h = watch.Handles();
+        const DWORD got = h.empty() ? WAIT_TIMEOUT : WaitForMultipleObjects(static_cast<DWORD>(h.size()), h.data(), FALSE, 20);
+        if (got < WAIT_OBJECT_0 + h.size()) watch.Signalled(got - WAIT_OBJECT_0);
+        else if (h.empty()) Sleep(20);
+    }
+    return changes > before;
+}
+
+TEST_F(Gateway, TheWatchHearsOfAKeyComingChangingAndGoing) {
+    win::RegistryWatch watch;
+    int changes = 0;
+    watch.Watch({"HKCU\\" + kWatched}, [&] { ++changes; });  // two levels of it missing
+    EXPECT_TRUE(watch.Complete());
+    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"1");
+    EXPECT_TRUE(Heard(watch, changes)) << "the key's coming";
+    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"2");
+    EXPECT_TRUE(Heard(watch, changes)) << "a value's change";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    EXPECT_TRUE(Heard(watch, changes)) << "the key's going with its parent";
+    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"3");
+    EXPECT_TRUE(Heard(watch, changes)) << "the key's coming back";
+    EXPECT_FALSE(Heard(watch, changes, 300)) << "a change heard of where there was none";
+}
+
+// The real keys, with the key made or removed right after the arming looked
+// at it: the notices armed after that look do not hear of it.
+class RacingKeys : public win::KeyNotice {
+public:
+    RacingKeys(HANDLE event, std::function<void()> change) : KeyNotice(HKEY_CURRENT_USER, event), change_(change) {}
+    bool Open(const std::string& path) override {
+        const bool there = KeyNotice::Open(path);
+        if (path == kWatched && change_) std::exchange(change_, nullptr)();
+        return there;
+    }
+
+private:
+    std::function<void()> change_;
+};
+
+TEST_F(Gateway, AKeyThatComesOrGoesWhileItsWatchIsArmedIsHeardOf) {
+    const auto make = [] { WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"1"); };
+    const auto remove = [] { RegDeleteTreeW(HKEY_CURRENT_USER, win::Widen(kWatched).c_str()); };
+    const struct { const char* what; bool there; std::function<void()> change; } rows[] = {
+        {"comes", false, make}, {"goes", true, remove}};
+    for (const auto& r : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+        WriteRegSz(HKEY_CURRENT_USER, kTestKey, L"v", L"0");
+        if (r.there) make();
+        win::KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        RacingKeys keys(event.get(), r.change);
+        ASSERT_TRUE(vantrel::ArmKeyWatch(kWatched, keys)) << r.what;
+        EXPECT_EQ(WaitForSingleObject(event.get(), 1000), WAIT_OBJECT_0) << "a key that " << r.what << " went unheard";
+        keys.Reset();
+    }
+}
+
 TEST(GatewayHost, FileFailuresCarryTheProgramsNumbers) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -128,7 +201,7 @@ TEST(GatewayHost, FileFailuresCarryTheProgramsNumbers) {
     host.RemoveFile(path);
 }
 
-TEST(ProgramFile, CarriesTheRedEOnNavyIconAndItsVersion) {
+TEST(ProgramFile, CarriesTheRedEOnNavyIcon) {
     HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(exe);
     // Drawn on white: only the two colours, opaque everywhere, at both sizes.
@@ -141,7 +214,7 @@ TEST(ProgramFile, CarriesTheRedEOnNavyIconAndItsVersion) {
         HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
         SelectObject(dc, dib);
         PatBlt(dc, 0, 0, size, size, WHITENESS);
-        ASSERT_TRUE(DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) << size;
+        EXPECT_TRUE(DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) << size;
         GdiFlush();
         const auto* px = static_cast<const DWORD*>(bits);
         const auto red = std::count_if(px, px + size * size, [](DWORD v) { return (v & 0xFFFFFF) == 0xFF0000; });
@@ -152,24 +225,32 @@ TEST(ProgramFile, CarriesTheRedEOnNavyIconAndItsVersion) {
         DeleteObject(dib);
         DestroyIcon(icon);
     }
-    // The version block as Explorer's properties page reads it.
-    HRSRC res = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
-    ASSERT_TRUE(res);
-    const auto* block = static_cast<const BYTE*>(LockResource(LoadResource(exe, res)));
-    const std::wstring text(reinterpret_cast<const wchar_t*>(block), SizeofResource(exe, res) / sizeof(wchar_t));
-    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + 40);  // after the header and its key
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ((std::array{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
-                          fixed->dwProductVersionLS}),
-              (std::array<DWORD, 4>{0x00010000u, 0, 0x00010000u, 0}));  // 1.0.0.0
     FreeLibrary(exe);
 }
 
-TEST(ProgramFile, NamesItselfAsExplorerShowsIt) {
+// The version block as Explorer's properties page reads it.
+std::vector<BYTE> VersionBlock() {
     const std::wstring exe = ExePath();
     std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+    if (block.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
+        block.clear();
+    return block;
+}
+
+TEST(ProgramFile, HasFileAndProductVersion1000) {
+    std::vector<BYTE> block = VersionBlock();
     ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed);
+    EXPECT_EQ((std::array{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                          fixed->dwProductVersionLS}),
+              (std::array<DWORD, 4>{0x00010000u, 0, 0x00010000u, 0}));  // 1.0.0.0
+}
+
+TEST(ProgramFile, NamesItselfAsExplorerShowsIt) {
+    std::vector<BYTE> block = VersionBlock();
+    ASSERT_FALSE(block.empty());
     const auto value = [&](const wchar_t* name) {
         wchar_t* text = nullptr;
         UINT length = 0;

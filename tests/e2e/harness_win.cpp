@@ -118,11 +118,16 @@ Probe::Probe(HWND main) : main_(main) {
     const std::wstring exe = ExePath();
     dll_ = LoadLibraryW((Dir(exe) + L"\\vantrel_probe.dll").c_str());
     const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, "ProbeCallWndProc")));
-    hook_ = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, dll_, GetWindowThreadProcessId(main, nullptr)) : nullptr;
-    if (!hook_) ADD_FAILURE() << "cannot hook the probe into the program (error " << GetLastError() << ")";
+    const auto taken =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, "ProbeGetMsgProc")));
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    hook_ = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, dll_, thread) : nullptr;
+    getMessageHook_ = hook_ && taken ? SetWindowsHookExW(WH_GETMESSAGE, taken, dll_, thread) : nullptr;
+    if (!getMessageHook_) ADD_FAILURE() << "cannot hook the probe into the program (error " << GetLastError() << ")";
 }
 
 Probe::~Probe() {
+    if (getMessageHook_) UnhookWindowsHookEx(getMessageHook_);
     if (hook_) UnhookWindowsHookEx(hook_);
     DestroyWindow(sink_);
     if (dll_) FreeLibrary(dll_);
@@ -134,16 +139,74 @@ void Probe::LoadDllRequest() {
     SendMessageTimeoutW(main_, RegisterWindowMessageW(L"VantrelProbeLoad"), 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
 }
 
+bool Probe::Settle(HWND window) {
+    static const UINT barrier = RegisterWindowMessageW(L"VantrelProbeBarrier");
+    // Two rounds: what the first round's input posted lies behind the first
+    // barrier, and so before the second.
+    for (int round = 0; round < 2; ++round) {
+        const WPARAM n = ++barriers_;
+        if (!PostMessageW(window, barrier, n, 0) ||
+            !WaitUntil("the program to handle what was posted to it", [&] { return seen.barrier >= n; }))
+            return false;
+    }
+    return true;
+}
+
 LRESULT CALLBACK Probe::Sink(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (self && msg == WM_APP) self->seen.shown.emplace_back(reinterpret_cast<HWND>(wp), lp != 0);
     if (self && msg == WM_APP + 1) self->seen.loads.push_back(static_cast<DWORD>(wp));
     if (self && msg == WM_APP + 2) ++self->seen.plantedMarks;
+    if (self && msg == WM_APP + 3) self->seen.barrier = std::max(self->seen.barrier, wp);
     return DefWindowProcW(h, msg, wp, lp);
 }
 
 HWND ProgramCase::Start(const std::wstring& exe) {
     return main = app.Start(exe) ? app.WaitMain() : nullptr;
+}
+
+std::wstring Recorded() {
+    HANDLE f = CreateFileW(kRecordedUrlFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return L"";
+    wchar_t buf[512] = {};
+    DWORD got = 0;
+    ReadFile(f, buf, sizeof buf - sizeof(wchar_t), &got, nullptr);
+    CloseHandle(f);
+    return buf;
+}
+
+void ProgramCase::TearDown() {
+    probe_.reset();
+    ResetCase();
+    for (auto s = saved_.rbegin(); s != saved_.rend(); ++s) {
+        if (s->value.exists) WriteReg(s->root, s->key, s->name, s->value.type, s->value.data);
+        else DeleteRegValue(s->root, s->key, s->name);
+    }
+    saved_.clear();
+    DeleteFileW(kRecordedUrlFile);
+}
+
+void ProgramCase::Replace(HKEY root, const std::wstring& key, const std::wstring& name,
+                          const std::optional<std::wstring>& text) {
+    saved_.push_back({root, key, name, ReadReg(root, key, name)});
+    if (text) WriteRegSz(root, key, name, *text);
+    else DeleteRegValue(root, key, name);
+}
+
+void ProgramCase::RecordWhatTheHandlerGets(const std::wstring& commandKey) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    Replace(HKEY_LOCAL_MACHINE, commandKey, L"", L"\"" + std::wstring(self) + L"\" --record-url \"%1\"");
+    DeleteFileW(kRecordedUrlFile);
+}
+
+Probe& ProgramCase::probe() {
+    if (!probe_) probe_ = std::make_unique<Probe>(main);
+    return *probe_;
+}
+
+bool ProgramCase::ReadyForInput() {
+    return WaitUntil("the main window in front", [&] { return GetForegroundWindow() == main; }) && Settle(main);
 }
 
 HWND ProgramCase::Open(int item, const wchar_t* cls, const char* title) {

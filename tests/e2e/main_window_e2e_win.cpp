@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
-#include <commctrl.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,12 +60,13 @@ protected:
         DestroyWindow(listener);
         ProgramCase::TearDown();
     }
+    // Started, shown, and ready for input.
     HWND Start() {
         if (!ProgramCase::Start()) return nullptr;
         g_main = main;
         images = Child(main, ids::kCmbRegImage);
         scripts = Child(main, ids::kCmbRegJS_Switch);
-        return main;
+        return ReadyForInput() ? main : nullptr;
     }
     // A close posted after the user's input is handled after it: once the
     // program has ended, everything before it has been done.
@@ -148,8 +150,7 @@ TEST_F(MainWindowE2E, InTheOpenListOnlyEnterPicks) {
     ASSERT_TRUE(Start());
     PostMessageW(scripts, CB_SHOWDROPDOWN, TRUE, 0);
     PostKey(scripts, VK_UP);
-    Sync(main);
-    PumpFor(200);
+    ASSERT_TRUE(Settle(main));
     ExpectZoneUntouched();
     PostKey(scripts, VK_UP);
     PostKey(scripts, VK_RETURN);
@@ -157,17 +158,30 @@ TEST_F(MainWindowE2E, InTheOpenListOnlyEnterPicks) {
     EXPECT_EQ(Zone(L"1400").Dword(), 1u);
 }
 
-// A top-level window whose thread stops reading messages: a plain broadcast
-// would wait for it for ever.
+// A top-level window of another thread that stops reading messages; gone
+// with its holder, whatever the test's outcome.
+class HungWindow {
+public:
+    HungWindow() : thread_([this] {
+        window_ = CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        while (!release_) Sleep(50);
+        DestroyWindow(window_);
+    }) {}
+    ~HungWindow() {
+        release_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> release_{false};
+    HWND window_ = nullptr;
+    std::thread thread_;
+};
+
+// A plain broadcast would wait for a hung window for ever.
 TEST_F(MainWindowE2E, AHungWindowDoesNotFreezeAnImagePick) {
-    std::atomic<bool> release{false};
-    std::atomic<HWND> hung{nullptr};
-    std::thread t([&] {
-        hung = CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        while (!release) Sleep(50);
-        DestroyWindow(hung);
-    });
     ASSERT_TRUE(Start());
+    HungWindow hung;
     // The window system calls a queue hung after five seconds without reads.
     PumpFor(5500);
     PickComboItem(images, 1);
@@ -175,8 +189,6 @@ TEST_F(MainWindowE2E, AHungWindowDoesNotFreezeAnImagePick) {
                           [&] { return g_seen.count == 1 && !IsWindowVisible(Child(main, ids::kFraWait)); }, 4000));
     EXPECT_TRUE(Sync(main, 1000));
     EXPECT_EQ(Image().Str(), L"no");
-    release = true;
-    t.join();
 }
 
 TEST_F(MainWindowE2E, AFailedStartUpReadShowsItsBoxAndTheWindowNeverAppears) {
@@ -196,7 +208,7 @@ TEST_F(MainWindowE2E, AFailedStartUpReadShowsItsBoxAndTheWindowNeverAppears) {
     EXPECT_EQ(code, 0u);
 }
 
-TEST_F(MainWindowE2E, OneInstanceRunsEvenWhenTwoStartAtTheSameMoment) {
+TEST_F(MainWindowE2E, OfTwoCopiesStartedAtTheSameMomentOneRuns) {
     for (int round = 0; round < 5; ++round) {
         App a, b;
         ASSERT_TRUE(a.Start(ExePath(), true));
@@ -210,7 +222,9 @@ TEST_F(MainWindowE2E, OneInstanceRunsEvenWhenTwoStartAtTheSameMoment) {
         GetExitCodeProcess(a.Running() ? b.process() : a.process(), &code);
         EXPECT_EQ(code, 0u) << "round " << round;
     }
-    // A later copy ends silently and leaves the running one as it was.
+}
+
+TEST_F(MainWindowE2E, ALaterCopyEndsSilentlyAndLeavesTheRunningOneAlone) {
     ASSERT_TRUE(Start());
     const RECT before = ScreenRect(main);
     App later;
@@ -220,6 +234,7 @@ TEST_F(MainWindowE2E, OneInstanceRunsEvenWhenTwoStartAtTheSameMoment) {
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(TopWindows(later.pid(), nullptr, nullptr).empty());
     EXPECT_EQ(ScreenRect(main).left, before.left);
+    EXPECT_EQ(GetForegroundWindow(), main) << "the running copy lost the front";
     EXPECT_TRUE(app.Running());
 }
 
@@ -279,7 +294,6 @@ TEST_F(MainWindowE2E, BothListsFollowChangesMadeElsewhereWithoutAWrite) {
 
 TEST_F(MainWindowE2E, WhileNothingChangesTheProgramUsesNoCpu) {
     ASSERT_TRUE(Start());
-    Sync(main);
     const ULONGLONG before = CpuTime100ns(app.pid());
     PumpFor(3000);
     const ULONGLONG used = CpuTime100ns(app.pid()) - before;
@@ -312,13 +326,12 @@ TEST_F(MainWindowE2E, ADllPlantedBesideTheProgramIsNotLoaded) {
     ASSERT_TRUE(CopyFileW(probeDll.c_str(), (folder + L"\\cryptbase.dll").c_str(), FALSE));
     ASSERT_TRUE(app.Start(folder + L"\\VantrelV1_0.exe"));
     ASSERT_TRUE(main = app.WaitMain());
-    Probe probe(main);
-    ASSERT_TRUE(probe.ok());
-    probe.LoadDllRequest();
-    ASSERT_TRUE(WaitUntil("the probe's report of the load", [&] { return !probe.seen.loads.empty(); }));
-    EXPECT_EQ(probe.seen.loads.front(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    PumpFor(100);
-    EXPECT_EQ(probe.seen.plantedMarks, 0) << "the planted DLL ran inside the program";
+    ASSERT_TRUE(probe().ok());
+    probe().LoadDllRequest();
+    ASSERT_TRUE(WaitUntil("the probe's report of the load", [&] { return !probe().seen.loads.empty(); }));
+    EXPECT_EQ(probe().seen.loads.front(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    // The planted copy's mark would be posted before the load's outcome.
+    EXPECT_EQ(probe().seen.plantedMarks, 0) << "the planted DLL ran inside the program";
 }
 
 std::pair<int, int> SizeOf(HWND h) {
@@ -330,7 +343,7 @@ TEST_F(MainWindowE2E, ADraggedEdgeSnapsBack) {
     ASSERT_TRUE(Start());
     const auto size = SizeOf(main);
     SetWindowPos(main, nullptr, 0, 0, size.first + 80, size.second + 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sync(main);
+    ASSERT_TRUE(Settle(main));
     EXPECT_EQ(SizeOf(main), size);
 }
 
@@ -341,7 +354,7 @@ TEST_F(MainWindowE2E, ARestoredWindowHasItsSize) {
     ASSERT_TRUE(WaitUntil("the window to minimize", [&] { return IsIconic(main) != FALSE; }));
     PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(WaitUntil("the window to restore", [&] { return IsIconic(main) == FALSE; }));
-    Sync(main);
+    ASSERT_TRUE(Settle(main));
     EXPECT_EQ(SizeOf(main), size);
 }
 
@@ -350,7 +363,7 @@ TEST_F(MainWindowE2E, TheWindowOffersNoMaximizeAndRefusesOne) {
     const auto size = SizeOf(main);
     EXPECT_FALSE(GetWindowLongW(main, GWL_STYLE) & WS_MAXIMIZEBOX) << "a maximize button is offered";
     PostMessageW(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    Sync(main);
+    ASSERT_TRUE(Settle(main));
     EXPECT_FALSE(IsZoomed(main));
     EXPECT_EQ(SizeOf(main), size);
 }
@@ -379,7 +392,7 @@ TEST_F(MainWindowE2E, AtANewDpiTheWindowTakesAndKeepsTheSuggestedSize) {
                 at144.bottom - at144.top, now.right - now.left, now.bottom - now.top);
     EXPECT_TRUE(EqualRect(&now, &at144));
     SetWindowPos(main, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sync(main);
+    ASSERT_TRUE(Settle(main));
     now = ScreenRect(main);
     EXPECT_TRUE(EqualRect(&now, &at144)) << "the resize rule did not keep the suggested size";
     ASSERT_TRUE(SendDpiChanged(main, 96, Suggested(main, 96)));
@@ -387,16 +400,58 @@ TEST_F(MainWindowE2E, AtANewDpiTheWindowTakesAndKeepsTheSuggestedSize) {
     EXPECT_TRUE(EqualRect(&now, &first)) << "back at 96 DPI the first size did not come back";
 }
 
-// ---- a policy fixes the script setting ------------------------------------------------
+// ---- a change made elsewhere while a list is open ---------------------------------
 
-// The program's tool tip windows that hold a tool.
-BOOL CALLBACK CountTips(HWND h, LPARAM count) {
-    wchar_t cls[64] = {};
-    GetClassNameW(h, cls, 64);
-    if (lstrcmpW(cls, TOOLTIPS_CLASSW) == 0 && SendMessageW(h, TTM_GETTOOLCOUNT, 0, 0) == 1)
-        ++*reinterpret_cast<size_t*>(count);
-    return TRUE;
+// How the user closes the list the change moved: nothing is taken.
+enum class Closing { Escape, ClickOutside, EnterOnTheEntryShown };
+struct OpenListCase {
+    bool imageList;
+    Closing closing;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<OpenListCase>& info) {
+    const char* const closing[] = {"Escape", "ClickOutside", "EnterOnTheEntryShown"};
+    return std::string(info.param.imageList ? "ImageList_" : "ScriptList_") + closing[static_cast<int>(info.param.closing)];
 }
+
+class ChangeWhileOpenE2E : public MainWindowE2E, public ::testing::WithParamInterface<OpenListCase> {};
+
+TEST_P(ChangeWhileOpenE2E, IsShownAndNeverWrittenBack) {
+    const OpenListCase c = GetParam();
+    ASSERT_TRUE(Start());
+    HWND list = c.imageList ? images : scripts;
+    PostMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND dropped = nullptr;
+    ASSERT_TRUE(WaitUntil("the list to open", [&] {
+        const auto open = TopWindows(app.pid(), L"ComboLBox", nullptr);
+        return (dropped = open.empty() ? nullptr : open.front()) != nullptr;
+    }));
+    if (c.imageList) WriteRegSz(HKEY_CURRENT_USER, kMainKey, kImageValue, L"no");
+    else WriteRegDword(HKEY_CURRENT_USER, kZone3Key, L"1400", 3);
+    ASSERT_TRUE(WaitUntil("the open list to show the change", [&] { return ComboSel(list) == 1; }, 1000));
+    switch (c.closing) {
+    case Closing::Escape: PostKey(list, VK_ESCAPE); break;
+    case Closing::ClickOutside: Click(dropped, POINT{-20, -20}, WM_LBUTTONDOWN); break;
+    case Closing::EnterOnTheEntryShown: PostKey(list, VK_RETURN); break;
+    }
+    ASSERT_TRUE(WaitUntil("the list to close", [&] { return TopWindows(app.pid(), L"ComboLBox", nullptr).empty(); }));
+    ASSERT_TRUE(Settle(main));
+    EXPECT_EQ(ComboSel(list), 1);
+    CloseAndWait();
+    EXPECT_EQ(g_seen.count, 0) << "a broadcast went out";
+    EXPECT_EQ(Zone(L"CurrentLevel").Dword(), 0x11500u) << "the zone was made a custom level";
+    EXPECT_EQ(Zone(L"1C00").data, (std::vector<BYTE>{0, 0, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLists, ChangeWhileOpenE2E,
+                         ::testing::Values(OpenListCase{true, Closing::Escape}, OpenListCase{true, Closing::ClickOutside},
+                                           OpenListCase{true, Closing::EnterOnTheEntryShown},
+                                           OpenListCase{false, Closing::Escape},
+                                           OpenListCase{false, Closing::ClickOutside},
+                                           OpenListCase{false, Closing::EnterOnTheEntryShown}),
+                         CaseName);
+
+// ---- a policy fixes the script setting ------------------------------------------------
 
 class PolicyE2E : public MainWindowE2E {
 protected:
@@ -410,21 +465,44 @@ protected:
         PostKey(scripts, VK_DOWN);
         PostKey(scripts, VK_UP);
         PostKey(scripts, VK_UP);
-        // Each key's pick is posted in turn; they are handled long before this.
-        PumpFor(300);
-        Sync(main);
+        ASSERT_TRUE(Settle(main));  // the keys, and what they posted
+        EXPECT_EQ(ComboSel(scripts), sel) << "the list was not put back";
         CloseAndWait();
         ExpectZoneUntouched();
     }
 };
 
-TEST_F(PolicyE2E, AUserPolicyIsShownGreyedWithItsReasonAndNothingIsWritten) {
+TEST_F(PolicyE2E, AUserPolicyIsShownGreyedAndNothingIsWritten) {
     SetPolicy(HKEY_CURRENT_USER, 3);
     ASSERT_TRUE(Start());
-    size_t tips = 0;
-    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), CountTips, reinterpret_cast<LPARAM>(&tips));
-    EXPECT_EQ(tips, 1u) << "no tool tip over the greyed list";
     ExpectManaged(1);
+}
+
+// The pointer as a user moves it: off the list, then onto it, where it rests.
+TEST_F(PolicyE2E, ThePointerRestingOnTheGreyedListShowsWhy) {
+    SetPolicy(HKEY_CURRENT_USER, 3);
+    ASSERT_TRUE(Start());
+    const RECT r = ScreenRect(scripts);
+    const POINT on{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    INPUT moves[2] = {};
+    for (INPUT& in : moves) {
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    const auto absolute = [](LONG v, int metric) { return static_cast<LONG>(MulDiv(v, 65535, GetSystemMetrics(metric) - 1)); };
+    moves[0].mi.dx = absolute(on.x, SM_CXSCREEN);
+    moves[0].mi.dy = absolute(r.bottom + 60, SM_CYSCREEN);
+    moves[1].mi.dx = absolute(on.x, SM_CXSCREEN);
+    moves[1].mi.dy = absolute(on.y, SM_CYSCREEN);
+    ASSERT_EQ(SendInput(2, moves, sizeof(INPUT)), 2u);
+    HWND tip = nullptr;
+    ASSERT_TRUE(WaitUntil("a tool tip of the program", [&] {
+        const auto tips = TopWindows(app.pid(), L"tooltips_class32", nullptr);
+        return (tip = tips.empty() ? nullptr : tips.front()) != nullptr;
+    }, 3000));
+    const RECT t = ScreenRect(tip);
+    EXPECT_LT(std::abs(t.left - on.x), 200) << "the tip is far from the pointer";
+    EXPECT_LT(std::abs(t.top - on.y), 100) << "the tip is far from the pointer";
 }
 
 TEST_F(PolicyE2E, TheMachinePolicyWinsOverTheUsers) {
@@ -444,17 +522,34 @@ TEST_F(PolicyE2E, WithMachineKeysOnlyTheMachinesOwnValueApplies) {
     ExpectManaged(0);
 }
 
-TEST_F(PolicyE2E, APolicyThatArrivesAndGoesIsFollowedWithinASecond) {
+// With the user's own value missing: under a policy it is not needed.
+TEST_F(PolicyE2E, UnderAPolicyAMissingUserValueIsNoError) {
+    SetPolicy(HKEY_LOCAL_MACHINE, 3);
+    DeleteRegValue(HKEY_CURRENT_USER, kZone3Key, L"1400");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ComboSel(scripts), 1);
+    EXPECT_FALSE(IsWindowEnabled(scripts));
+}
+
+// The window is started and watching (Start settles it) before the policy comes.
+class PolicyComesE2E : public PolicyE2E, public ::testing::WithParamInterface<HKEY> {};
+
+TEST_P(PolicyComesE2E, AndGoesAndIsFollowedWithinASecond) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(IsWindowEnabled(scripts));
-    SetPolicy(HKEY_CURRENT_USER, 3);
+    SetPolicy(GetParam(), 3);
     EXPECT_TRUE(WaitUntil("the policy shown", [&] { return ComboSel(scripts) == 1 && !IsWindowEnabled(scripts); }, 1000));
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+    RegDeleteTreeW(GetParam(), L"Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
     EXPECT_TRUE(WaitUntil("the user's own value back", [&] { return ComboSel(scripts) == 2 && IsWindowEnabled(scripts); },
                           1000))
         << "shown: entry " << ComboSel(scripts) << (IsWindowEnabled(scripts) ? ", enabled" : ", greyed");
     CloseAndWait();
     ExpectZoneUntouched();
 }
+
+INSTANTIATE_TEST_SUITE_P(MachineAndUser, PolicyComesE2E, ::testing::Values(HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER),
+                         [](const ::testing::TestParamInfo<HKEY>& info) {
+                             return info.param == HKEY_LOCAL_MACHINE ? std::string("Machine") : std::string("User");
+                         });
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Loaded into the program by the tests, as a WH_CALLWNDPROC hook on its UI
-// thread: it sees a message at the moment the program's window procedure
-// gets it, and posts what it saw to the driver's sink window. Copied beside
+// Loaded into the program by the tests, as hooks on its UI thread: it sees a
+// sent message at the moment the program's window procedure gets it, and a
+// posted one the moment the program's loop takes it from the queue, and posts
+// what it saw to the driver's sink window. Copied beside
 // the program as cryptbase.dll, it is also the planted DLL that must not load.
 #include <windows.h>
 
@@ -24,6 +25,15 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
         const HMODULE planted = LoadLibraryW(L"cryptbase.dll");
         Report(WM_APP + 1, planted ? 0 : GetLastError(), 0);
     }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// A barrier the driver posted behind its input: once the program's loop takes
+// it, everything posted before it has been taken and handled.
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMsgProc(int code, WPARAM wp, LPARAM lp) {
+    static const UINT barrier = RegisterWindowMessageW(L"VantrelProbeBarrier");
+    const auto* m = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && m->message == barrier) Report(WM_APP + 3, m->wParam, 0);
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
