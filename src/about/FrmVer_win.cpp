@@ -18,7 +18,7 @@ public:
 
     void Open(HWND owner) {
         // Owned by the main window, so it gets no task-bar button of its own;
-        // centred on the screen before it shows.
+        // centred on the main window's monitor before it shows.
         const auto load = [this] {
             picture_.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT_CAT),
                                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -28,7 +28,7 @@ public:
         };
         // A fixed dialog frame with a close button: no sizing, no minimize or maximize.
         const Frame frame{WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, owner, 0, 0};
-        OpenModal(ids::kWindow, frame, load, true);
+        OpenModal(ids::kWindow, frame, load, Place::Centred);
     }
 
     // IVerView

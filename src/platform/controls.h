@@ -96,6 +96,22 @@ constexpr PixelBox ToPixels(const Box& b, int32_t dpi) {
     return {l, t, TwipsToPixels(b.left + b.width, dpi) - l, TwipsToPixels(b.top + b.height, dpi) - t};
 }
 
+// A rectangle on the screen, in pixels: a monitor's work area, a window.
+struct ScreenBox {
+    int32_t left, top, right, bottom;
+};
+// Where the top-left corner of a window of that size goes to stand in the
+// middle of a work area. A window larger than the area keeps its corner in
+// it, so that its title bar can be reached.
+struct Corner {
+    int32_t x, y;
+};
+constexpr Corner CentredIn(const ScreenBox& work, int32_t width, int32_t height) {
+    const int32_t x = work.left + (work.right - work.left - width) / 2;
+    const int32_t y = work.top + (work.bottom - work.top - height) / 2;
+    return {x < work.left ? work.left : x, y < work.top ? work.top : y};
+}
+
 // ---- design tables -----------------------------------------------------------------
 enum class ControlKind : uint8_t {
     Label,     // left-aligned text

@@ -53,10 +53,14 @@ void Window::Create(const WindowDesign& design, const Frame& frame) {
 }
 
 void Window::OpenModal(const WindowDesign& design, const Frame& frame, const std::function<void()>& load,
-                       bool centre) {
+                       Place place) {
     Create(design, frame);
     load();
-    if (centre) CenterOnScreen(hwnd_);
+    // The system's default place is on the primary monitor, which need not
+    // be the one the user is looking at.
+    if (place == Place::Centred ||
+        MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST) != MonitorFromWindow(frame.owner, MONITOR_DEFAULTTOPRIMARY))
+        CentreOnMonitorOf(hwnd_, frame.owner);
     ShowModal(hwnd_, frame.owner);
 }
 
@@ -180,17 +184,15 @@ void EndModal(HWND dialog) {
     DestroyWindow(dialog);
 }
 
-void CenterOnScreen(HWND h) {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work.right = GetSystemMetrics(SM_CXSCREEN);
-        work.bottom = GetSystemMetrics(SM_CYSCREEN);
-    }
+void CentreOnMonitorOf(HWND h, HWND owner) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info)) return;
     RECT r{};
     GetWindowRect(h, &r);
-    const int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
-    const int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
-    SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT& w = info.rcWork;
+    const Corner at = CentredIn({w.left, w.top, w.right, w.bottom}, r.right - r.left, r.bottom - r.top);
+    SetWindowPos(h, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace vantrel::win

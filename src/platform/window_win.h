@@ -35,10 +35,14 @@ protected:
     // its controls and the program's icon, laid out at the DPI of the monitor
     // it is on. Raises when the system refuses.
     void Create(const WindowDesign& design, const Frame& frame);
+    // Where a dialog opens, on the monitor that holds its owner (the main
+    // window, wherever the user put it): in the middle of its work area, or
+    // where the system places new windows when that is on the same monitor.
+    enum class Place { Centred, SystemDefault };
     // A dialog's opening: created hidden, `load` runs before anything is
-    // shown, the window is centred on the screen when asked, then it is shown
-    // modal over the frame's owner. Returns once it has been closed.
-    void OpenModal(const WindowDesign& design, const Frame& frame, const std::function<void()>& load, bool centre);
+    // shown, the window is placed, then it is shown modal over the frame's
+    // owner. Returns once it has been closed.
+    void OpenModal(const WindowDesign& design, const Frame& frame, const std::function<void()>& load, Place place);
     // Closes a dialog opened by OpenModal; nothing when it is gone already.
     void CloseModal();
     // Moves to `r` and lays the controls out again at `dpi`: the design stays,
@@ -80,6 +84,8 @@ void ShowModal(HWND dialog, HWND owner);
 // so that the activation returns to it and not to another application.
 void EndModal(HWND dialog);
 
-void CenterOnScreen(HWND h);
+// Centres `h` in the work area of the monitor that holds `owner` (the
+// primary one without an owner).
+void CentreOnMonitorOf(HWND h, HWND owner);
 
 }  // namespace vantrel::win

@@ -23,7 +23,7 @@ public:
         // Created hidden at the system's default place: Form_Load sets the
         // options before the first drawing, and may end the program instead.
         OpenModal(ids::kWindow, {kStyle, kExStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT},
-                  [this] { form_.Form_Load(*this); }, false);
+                  [this] { form_.Form_Load(*this); }, Place::SystemDefault);
     }
 
     // ISettingView

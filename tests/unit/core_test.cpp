@@ -199,5 +199,19 @@ TEST(Geometry, BoxesThatMeetStillMeet) {
             }
 }
 
+// A dialog of 338 x 215 pixels opens in the middle of the work area of the
+// monitor that holds the main window, wherever that monitor lies.
+TEST(Geometry, CentredInAWorkArea) {
+    const struct { const char* monitor; ScreenBox work; int32_t x, y; } rows[] = {
+        {"the primary one, task bar below", {0, 0, 1024, 728}, 343, 256},
+        {"right of the primary, task bar on top", {1920, 40, 3840, 1080}, 2711, 452},
+        {"left of the primary", {-1280, 0, 0, 1024}, -809, 404},
+        {"smaller than the dialog", {100, 50, 400, 250}, 100, 50}};
+    for (const auto& r : rows) {
+        const Corner at = CentredIn(r.work, 338, 215);
+        EXPECT_EQ((std::array{at.x, at.y}), (std::array{r.x, r.y})) << r.monitor;
+    }
+}
+
 }  // namespace
 }  // namespace vantrel
