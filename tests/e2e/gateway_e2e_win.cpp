@@ -55,31 +55,12 @@ protected:
     std::unique_ptr<vantrel::IScriptShell> shell;
 };
 
-TEST_F(Gateway, TheShellStoresEachKindOfValueAsTheProgramWritesIt) {
-    shell->RegWrite(kTestPath + "Text", "画像の表示");
-    shell->RegWrite(kTestPath + "Number", 3, "REG_DWORD");
-    shell->RegWrite(kTestPath + "Bytes", 65536, "REG_BINARY");
-    EXPECT_EQ(Stored(L"Text").type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Stored(L"Text").Str(), W("画像の表示"));
-    EXPECT_EQ(Stored(L"Number").type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(Stored(L"Number").Dword(), 3u);
-    EXPECT_EQ(Stored(L"Bytes").type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(Stored(L"Bytes").data, (std::vector<BYTE>{0, 0, 1, 0}));
-    // Read back: a string as text, a number as its digits, bytes with no text form.
-    EXPECT_EQ(vantrel::ToText(shell->RegRead(kTestPath + "Text")), "画像の表示");
-    EXPECT_EQ(vantrel::ToText(shell->RegRead(kTestPath + "Number")), "3");
-    EXPECT_EQ(Raised([&] { vantrel::ToText(shell->RegRead(kTestPath + "Bytes")); }).number, 13);
-}
-
 // The number the user is shown, and a description on one line.
 TEST_F(Gateway, EachKindOfFailedCallBecomesItsNumberAndADescription) {
-    win::Dispatch direct = win::Dispatch::Create(L"WScript.Shell");
     const struct { const char* what; std::function<void()> call; int32_t number; const char* description; } rows[] = {
         {"a missing value", [&] { shell->RegRead(kTestPath + "Absent"); }, -2147024894, nullptr},  // 0x80070002
-        {"a folder the shell does not know", [&] { shell->SpecialFolders("Programs"); }, -2147467263, nullptr},
         {"an object that is not there", [] { win::Dispatch::Create(L"Vantrel.NoSuchObject"); }, 429,
          "ActiveX コンポーネントはオブジェクトを作成できません。"},
-        {"a member the object does not have", [&] { direct.Call(L"NoSuchMember"); }, -2147352570, nullptr},
         {"a number the system has no text for", [] { win::RaiseFailure(static_cast<HRESULT>(0x80020005)); },
          static_cast<int32_t>(0x80020005), "オートメーション エラーです。"},
     };
@@ -124,35 +105,6 @@ TEST_F(Gateway, AShortcutIsSavedWithItsTargetAndStyle) {
 // ---- the registry watch ------------------------------------------------------------
 
 const std::string kWatched = "Software\\VantrelTest\\Watched";
-
-// Runs the watch as the main loop does until it reports a change; false when
-// none comes within the time.
-bool Heard(win::RegistryWatch& watch, const int& changes, DWORD timeoutMs = 2000) {
-    const int before = changes;
-    for (const DWORD start = GetTickCount(); changes == before && GetTickCount() - start < timeoutMs;) {
-        const std::vector<HANDLE> h = watch.Handles();
-        const DWORD got = h.empty() ? WAIT_TIMEOUT : WaitForMultipleObjects(static_cast<DWORD>(h.size()), h.data(), FALSE, 20);
-        if (got < WAIT_OBJECT_0 + h.size()) watch.Signalled(got - WAIT_OBJECT_0);
-        else if (h.empty()) Sleep(20);
-    }
-    return changes > before;
-}
-
-TEST_F(Gateway, TheWatchHearsOfAKeyComingChangingAndGoing) {
-    win::RegistryWatch watch;
-    int changes = 0;
-    watch.Watch({"HKCU\\" + kWatched}, [&] { ++changes; });  // two levels of it missing
-    EXPECT_TRUE(watch.Complete());
-    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"1");
-    EXPECT_TRUE(Heard(watch, changes)) << "the key's coming";
-    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"2");
-    EXPECT_TRUE(Heard(watch, changes)) << "a value's change";
-    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
-    EXPECT_TRUE(Heard(watch, changes)) << "the key's going with its parent";
-    WriteRegSz(HKEY_CURRENT_USER, win::Widen(kWatched), L"v", L"3");
-    EXPECT_TRUE(Heard(watch, changes)) << "the key's coming back";
-    EXPECT_FALSE(Heard(watch, changes, 300)) << "a change heard of where there was none";
-}
 
 // The real keys, with the key made or removed right after the arming looked
 // at it: the notices armed after that look do not hear of it.

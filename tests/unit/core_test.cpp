@@ -147,13 +147,6 @@ TEST(FailedCall, NumberAndDescription) {
     }
 }
 
-// ShellExecute's answer is all it reports of a failure.
-TEST(FailedCall, ShellExecuteAnswersAsWindowsErrors) {
-    const struct { intptr_t answer; uint32_t error; } rows[] = {
-        {0, 8}, {2, 2}, {5, 5}, {26, 32}, {27, 1155}, {29, 1156}, {31, 1155}, {32, 1157}};
-    for (const auto& r : rows) EXPECT_EQ(ShellExecuteError(r.answer), r.error) << r.answer;
-}
-
 // What the last-resort box says for an exception nobody trapped.
 TEST(UnexpectedError, BoxText) {
     const struct { std::exception_ptr e; std::string text; } rows[] = {

@@ -7,11 +7,8 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <map>
 #include <set>
-#include <stdexcept>
-#include <tuple>
 #include <vector>
 
 #include "about/FrmVer.h"

@@ -68,11 +68,6 @@ TEST(SettingLoad, MissingShellSaysSoAndEnds) {
     EXPECT_EQ(s.w.boxes, (Boxes{{"実行できません: WSHがインストールされていません\r\n詳しくはヘルプをご覧ください",
                                  MsgIcon::Critical}}));
     EXPECT_TRUE(s.w.Calls("Open").empty());
-    // Unloaded: the dialog no longer acts on OK.
-    s.view->value[kCreate] = true;
-    s.form.CmdOk_Click();
-    EXPECT_EQ(s.w.boxes.size(), 1u);
-    EXPECT_EQ(s.view->unloads, 0);
 }
 
 // The dialog offers only the action that changes what is on disk; a shortcut
@@ -160,16 +155,6 @@ TEST(SettingRemove, OkRemovesOrSaysWhyNot) {
         EXPECT_TRUE(s.w.Calls("CreateShortcut").empty());
         EXPECT_EQ(v.unloads, 1);
     }
-}
-
-TEST(SettingClose, OkWithNothingSelectedDoesNothing) {
-    Setting s;
-    fake::SettingView& v = s.Open();
-    v.value[kCreate] = v.value[kRemove] = false;
-    s.w.log.clear();
-    s.form.CmdOk_Click();
-    EXPECT_TRUE(s.w.log.empty());  // no box, no shortcut call, no unload, no release
-    EXPECT_TRUE(s.form.HasShell());
 }
 
 // Cancel closes the dialog; the title bar's close has already closed it.
