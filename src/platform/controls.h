@@ -75,11 +75,11 @@ struct Box {
     int32_t left, top, width, height;
 };
 
-// Twips to pixels at `dpi`, rounded to nearest (halves away from zero).
+// Twips to pixels at `dpi`, rounded to nearest (halves up). Every place and
+// size of a design is at or right of and below its parent's corner: no
+// negative twips.
 constexpr int32_t TwipsToPixels(int32_t twips, int32_t dpi) {
-    const int64_t num = static_cast<int64_t>(twips) * dpi;
-    return static_cast<int32_t>(num >= 0 ? (num + kTwipsPerInch / 2) / kTwipsPerInch
-                                         : -((-num + kTwipsPerInch / 2) / kTwipsPerInch));
+    return static_cast<int32_t>((static_cast<int64_t>(twips) * dpi + kTwipsPerInch / 2) / kTwipsPerInch);
 }
 
 constexpr double PixelsToTwips(int32_t pixels, int32_t dpi) {
