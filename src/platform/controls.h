@@ -38,11 +38,13 @@ inline void FillList(IComboBox& list, std::initializer_list<const char*> entries
 }
 
 // Which of a drop-down list's notifications make a pick. One choice arrives
-// as several notifications, in an order that differs between systems (Wine:
-// SELENDOK, CLOSEUP, then SELCHANGE; Windows otherwise), so the rule looks at
-// the selection, not at the order: the list's entry is compared with the one
-// it is known to show, which the program sets (its own selections, e.g. a
-// change made elsewhere shown while the list is open) and each pick moves.
+// as several notifications: the list reports taking an entry (SELENDOK) or
+// not before it reports closing (CLOSEUP), but a change of selection
+// (SELCHANGE) may come before or after either (Wine sends it last). So the
+// rule looks at the selection rather than the order: the list's entry is
+// compared with the one it is known to show, which the program sets (its own
+// selections, e.g. a change made elsewhere shown while the list is open) and
+// each pick moves.
 class ListPicks {
 public:
     enum class Note { DropDown, SelChange, SelEndOk, CloseUp };
