@@ -4,17 +4,26 @@ namespace vantrel::win {
 
 // ---- KeyNotice ---------------------------------------------------------------------
 
+namespace {
+
+// The key at `path` below `root`, opened for notification; nullptr when it is not there.
+HKEY OpenForNotice(HKEY root, const std::string& path) {
+    HKEY k = nullptr;
+    const std::wstring w = Widen(path);
+    return RegOpenKeyExW(root, w.empty() ? nullptr : w.c_str(), 0, KEY_NOTIFY, &k) == ERROR_SUCCESS ? k : nullptr;
+}
+
+}  // namespace
+
 void KeyNotice::Reset() {
     keys_.clear();
     ResetEvent(event_);
 }
 
 bool KeyNotice::Open(const std::string& path) {
-    HKEY k = nullptr;
-    const std::wstring w = Widen(path);
-    if (RegOpenKeyExW(root_, w.empty() ? nullptr : w.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
-    keys_.emplace_back(k);
-    return true;
+    const HKEY k = OpenForNotice(root_, path);
+    if (k) keys_.emplace_back(k);
+    return k != nullptr;
 }
 
 IKeyNotice::Armed KeyNotice::Notify(size_t nth, bool values) {
@@ -24,13 +33,7 @@ IKeyNotice::Armed KeyNotice::Notify(size_t nth, bool values) {
     return rc == ERROR_KEY_DELETED ? Armed::KeyGone : Armed::Refused;
 }
 
-bool KeyNotice::Exists(const std::string& path) {
-    HKEY k = nullptr;
-    const std::wstring w = Widen(path);
-    if (RegOpenKeyExW(root_, w.empty() ? nullptr : w.c_str(), 0, KEY_NOTIFY, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
+bool KeyNotice::Exists(const std::string& path) { return Key(OpenForNotice(root_, path)) != nullptr; }
 
 void KeyNotice::Signal() { SetEvent(event_); }
 

@@ -134,10 +134,10 @@ int MessageLoop(HWND window, bool modal, LoopWaits* waits) {
         // Nothing to do means no wake-up at all: no timer, no polling.
         const std::vector<HANDLE> handles = waits ? waits->Handles() : std::vector<HANDLE>();
         const DWORD n = static_cast<DWORD>(handles.size());
-        MsgWaitForMultipleObjectsEx(n, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        // Messages first: a pick the user made is posted while its input is
-        // handled, and must be written before a change seen meanwhile moves
-        // the list it reads.
+        const DWORD got = MsgWaitForMultipleObjectsEx(n, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // Messages first, even when an object woke the loop: a pick the user
+        // made is posted while its input is handled, and must be written
+        // before a change seen meanwhile moves the list it reads.
         while ((!modal || IsWindow(window)) && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 // WM_QUIT belongs to the outermost loop.
@@ -152,14 +152,14 @@ int MessageLoop(HWND window, bool modal, LoopWaits* waits) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (!waits) continue;
-        // Then one of the objects, as they are now: the messages may have
-        // changed which there are. The wait at the top returns at once for
-        // any other that is signalled.
+        if (got >= WAIT_OBJECT_0 + n) continue;
+        // Then the object, looked up again as the objects are now: the
+        // messages may have changed which there are. The wait at the top
+        // returns at once for any other that is signalled.
         const std::vector<HANDLE> now = waits->Handles();
-        const DWORD got = now.empty() ? WAIT_TIMEOUT
-                                      : WaitForMultipleObjects(static_cast<DWORD>(now.size()), now.data(), FALSE, 0);
-        if (got < WAIT_OBJECT_0 + now.size()) waits->Signalled(got - WAIT_OBJECT_0);
+        const DWORD ready = now.empty() ? WAIT_TIMEOUT
+                                        : WaitForMultipleObjects(static_cast<DWORD>(now.size()), now.data(), FALSE, 0);
+        if (ready < WAIT_OBJECT_0 + now.size()) waits->Signalled(ready - WAIT_OBJECT_0);
     }
     return 0;
 }
